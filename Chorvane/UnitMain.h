@@ -1,0 +1,10 @@
+#pragma once
+// The main window.
+
+#include <QMainWindow>
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+};

@@ -1,0 +1,41 @@
+#pragma once
+// INimAudioRecorder: the capture control's dual interface, and its event interface.
+
+#include "com.h"
+#include "identity.h"
+
+using identity::CLSID_NimAudioRecorder;
+using identity::DIID__INimAudioRecorderEvents;
+using identity::IID_INimAudioRecorder;
+
+struct INimAudioRecorder : IDispatch {
+    virtual HRESULT SetAudioFormat(LONG uChannels, LONG uSamplesPerSec, LONG uBitsPerSample) = 0;
+    virtual HRESULT StartRecord() = 0;
+    virtual HRESULT StopRecord() = 0;
+    virtual HRESULT PauseRecord() = 0;
+    virtual HRESULT ContinueRecord() = 0;
+    virtual HRESULT get_buffersize(LONG* pVal) = 0;
+    virtual HRESULT put_buffersize(LONG newVal) = 0;
+    virtual HRESULT ReceiveCurrentArray(SAFEARRAY** pSafeArrayData, LONG lArrayLength) = 0;
+    virtual HRESULT ReceiveArray(SAFEARRAY** pSafeArrayData) = 0;
+    virtual HRESULT get_TimerInterval(LONG* pVal) = 0;
+    virtual HRESULT put_TimerInterval(LONG newVal) = 0;
+
+protected:
+    ~INimAudioRecorder() = default;
+};
+
+namespace nim_audio_recorder_dispid {
+constexpr DISPID SetAudioFormat = 1;
+constexpr DISPID StartRecord = 2;
+constexpr DISPID StopRecord = 3;
+constexpr DISPID PauseRecord = 4;
+constexpr DISPID ContinueRecord = 5;
+constexpr DISPID buffersize = 6;
+constexpr DISPID ReceiveCurrentArray = 8;
+constexpr DISPID ReceiveArray = 9;
+constexpr DISPID TimerInterval = 10;
+// _INimAudioRecorderEvents
+constexpr DISPID OnData = 1;
+constexpr DISPID OnTimer = 2;
+}  // namespace nim_audio_recorder_dispid

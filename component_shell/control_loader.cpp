@@ -1,0 +1,104 @@
+#include "control_loader.h"
+
+#include "identity.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+#include <map>
+#include <mutex>
+
+namespace component_shell {
+namespace {
+
+using GetClassObjectFn = HRESULT (*)(REFCLSID, REFIID, void**);
+
+std::mutex& loaderMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::string& folderSetting()
+{
+    static std::string folder;
+    return folder;
+}
+
+std::string ExecutableFolder()
+{
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    std::string p(path, static_cast<size_t>(n));
+    const auto slash = p.rfind('/');
+    return slash == std::string::npos ? "." : p.substr(0, slash);
+}
+
+// Library handles stay open for the life of the process: objects and their code may
+// outlive any one caller.
+std::map<std::string, void*>& openLibraries()
+{
+    static std::map<std::string, void*> libs;
+    return libs;
+}
+
+}  // namespace
+
+void SetLibraryFolder(const std::string& folder)
+{
+    std::lock_guard lock(loaderMutex());
+    folderSetting() = folder;
+}
+
+std::string LibraryFolder()
+{
+    std::lock_guard lock(loaderMutex());
+    return folderSetting().empty() ? ExecutableFolder() : folderSetting();
+}
+
+HRESULT CreateControl(REFCLSID clsid, REFIID iid, void** ppv, std::string* error)
+{
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    const identity::ControlIdentity* control = identity::FindControl(clsid);
+    if (!control) {
+        if (error) *error = "Class not registered: " + GuidToString(clsid);
+        return CLASS_E_CLASSNOTAVAILABLE;
+    }
+    const std::string path = LibraryFolder() + "/" + control->library;
+    void* handle = nullptr;
+    {
+        std::lock_guard lock(loaderMutex());
+        auto& libs = openLibraries();
+        auto it = libs.find(path);
+        if (it != libs.end()) {
+            handle = it->second;
+        } else {
+            handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!handle) {
+                if (error) *error = dlerror();
+                return CLASS_E_CLASSNOTAVAILABLE;
+            }
+            libs[path] = handle;
+        }
+    }
+    auto getClassObject = reinterpret_cast<GetClassObjectFn>(dlsym(handle, "DllGetClassObject"));
+    if (!getClassObject) {
+        if (error) *error = path + " has no DllGetClassObject";
+        return CLASS_E_CLASSNOTAVAILABLE;
+    }
+    IClassFactory* factory = nullptr;
+    HRESULT hr = getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    if (FAILED(hr) || !factory) {
+        if (error) *error = "The class factory of " + std::string(control->name) + " failed: " + HResultText(hr);
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    hr = factory->CreateInstance(nullptr, iid, ppv);
+    factory->Release();
+    if (FAILED(hr) && error) *error = std::string(control->name) + " could not be created: " + HResultText(hr);
+    return hr;
+}
+
+}  // namespace component_shell

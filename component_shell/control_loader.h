@@ -1,0 +1,22 @@
+#pragma once
+// Host side: creates a control by class id. The control's library is loaded from the
+// program's library folder (once, and kept for the life of the process), asked for its
+// class factory through DllGetClassObject, and the factory creates the object.
+
+#include "com.h"
+
+#include <string>
+
+namespace component_shell {
+
+// The folder the host loads component libraries from; by default the folder of the
+// running executable. Tests point it at the build's library folder.
+void SetLibraryFolder(const std::string& folder);
+[[nodiscard]] std::string LibraryFolder();
+
+// CLASS_E_CLASSNOTAVAILABLE for an unknown class id or a library that cannot be
+// loaded (the loader's reason is in *error when given); otherwise the factory's result.
+[[nodiscard]] HRESULT CreateControl(REFCLSID clsid, REFIID iid, void** ppv,
+                                    std::string* error = nullptr);
+
+}  // namespace component_shell
