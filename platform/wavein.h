@@ -1,0 +1,96 @@
+#pragma once
+// Wave input as the capture engine knows it: a PCM wave format, buffer headers, and a
+// device that is opened with a notification window, fills queued buffers strictly in
+// queue order and posts MM_WIM_DATA (device, header) to that window for each buffer it
+// hands back. Two devices: the default PulseAudio source, and an in-memory device that
+// the caller feeds (for testing the logic above it without a sound server).
+
+#include "automation.h"
+
+#include <cstdint>
+#include <memory>
+
+using MMRESULT = uint32_t;
+
+constexpr MMRESULT MMSYSERR_NOERROR = 0;
+constexpr MMRESULT MMSYSERR_ERROR = 1;
+constexpr MMRESULT MMSYSERR_BADDEVICEID = 2;
+constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
+constexpr MMRESULT MMSYSERR_NODRIVER = 6;
+constexpr MMRESULT MMSYSERR_NOMEM = 7;
+constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
+constexpr MMRESULT WAVERR_BADFORMAT = 32;
+constexpr MMRESULT WAVERR_STILLPLAYING = 33;
+constexpr MMRESULT WAVERR_UNPREPARED = 34;
+
+// Messages a wave device posts to its notification window.
+constexpr UINT MM_WOM_OPEN = 0x3BB;
+constexpr UINT MM_WOM_CLOSE = 0x3BC;
+constexpr UINT MM_WOM_DONE = 0x3BD;
+constexpr UINT MM_WIM_OPEN = 0x3BE;
+constexpr UINT MM_WIM_CLOSE = 0x3BF;
+constexpr UINT MM_WIM_DATA = 0x3C0;
+
+constexpr WORD WAVE_FORMAT_PCM = 1;
+
+struct WAVEFORMATEX {
+    WORD wFormatTag;
+    WORD nChannels;
+    DWORD nSamplesPerSec;
+    DWORD nAvgBytesPerSec;
+    WORD nBlockAlign;
+    WORD wBitsPerSample;
+    WORD cbSize;
+};
+
+// Header flags.
+constexpr DWORD WHDR_DONE = 0x01;
+constexpr DWORD WHDR_PREPARED = 0x02;
+constexpr DWORD WHDR_INQUEUE = 0x10;
+
+struct WAVEHDR {
+    char* lpData;
+    DWORD dwBufferLength;
+    DWORD dwBytesRecorded;
+    uintptr_t dwUser;
+    DWORD dwFlags;
+    DWORD dwLoops;
+    WAVEHDR* lpNext;
+    uintptr_t reserved;
+};
+
+// One wave input device. The calls come from the thread that owns the notification
+// window; buffers are filled on the device's own thread (or by the feeding caller)
+// and handed back only through MM_WIM_DATA messages: wParam is the device
+// (reinterpret_cast<WPARAM>(WaveInDevice*)), lParam the header.
+class WaveInDevice {
+public:
+    virtual ~WaveInDevice() = default;
+
+    // Opens the device for a PCM format (8-bit unsigned or 16-bit signed, any channel
+    // count and rate the device takes); MM_WIM_OPEN is posted to the window.
+    [[nodiscard]] virtual MMRESULT open(const WAVEFORMATEX& format, HWND notifyWindow) = 0;
+    [[nodiscard]] virtual MMRESULT prepareHeader(WAVEHDR* header) = 0;
+    [[nodiscard]] virtual MMRESULT unprepareHeader(WAVEHDR* header) = 0;
+    // Queues a prepared buffer; buffers are filled in queue order, each to its full
+    // length unless a reset cuts it short.
+    [[nodiscard]] virtual MMRESULT addBuffer(WAVEHDR* header) = 0;
+    [[nodiscard]] virtual MMRESULT start() = 0;
+    // Stops input and marks every queued buffer done (with the bytes it holds), posting
+    // MM_WIM_DATA for each in queue order. After it returns, no buffer is written to.
+    [[nodiscard]] virtual MMRESULT reset() = 0;
+    // Closes the device; refused with WAVERR_STILLPLAYING while buffers are queued.
+    [[nodiscard]] virtual MMRESULT close() = 0;
+};
+
+// The default recording source of the PulseAudio server (PULSE_SERVER or the user's
+// server). The server is asked for fragments of the first queued buffer's length.
+std::unique_ptr<WaveInDevice> CreatePulseWaveIn();
+
+// A PCM wave format record; block align and average rate follow from the three values.
+WAVEFORMATEX MakePcmFormat(int32_t channels, int32_t samplesPerSec, int32_t bitsPerSample);
+
+// True when the record describes a format the devices take: PCM, 8 or 16 bits, 1 to
+// 32 channels, a rate from 1 Hz to 384 kHz, and the block align and average rate that
+// the three values give.
+bool IsSupportedPcmFormat(const WAVEFORMATEX& format);
