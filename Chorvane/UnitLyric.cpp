@@ -1,0 +1,234 @@
+#include "UnitLyric.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <limits>
+#include <memory>
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// The runtime's wording for the common system errors; the number for the rest.
+EInOutError IoError(int err)
+{
+    switch (err) {
+    case ENOENT:
+        return EInOutError(err, "File not found");
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+        return EInOutError(err, "Invalid filename");
+    case EMFILE:
+    case ENFILE:
+        return EInOutError(err, "Too many open files");
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+        return EInOutError(err, "File access denied");
+    case ENOSPC:
+        return EInOutError(err, "Disk full");
+    default:
+        return EInOutError(err, "I/O error " + std::to_string(err));
+    }
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A run of decimal digits as a signed 32-bit value, or the conversion error.
+int32_t DigitsToInt(std::string_view digits)
+{
+    int64_t value = 0;
+    for (char c : digits) {
+        value = value * 10 + (c - '0');
+        if (value > std::numeric_limits<int32_t>::max()) {
+            // The digits as written; an absurdly long run is shortened for the message box.
+            constexpr size_t kShown = 40;
+            std::string shown(digits.substr(0, kShown));
+            if (digits.size() > kShown) shown += "...";
+            throw EConvertError("'" + shown + "' is not a valid integer value");
+        }
+    }
+    return static_cast<int32_t>(value);
+}
+
+// Digits after the point as a fraction of a second, in whole milliseconds.
+int64_t FractionToMs(std::string_view digits)
+{
+    int64_t ms = 0;
+    for (size_t i = 0; i < 3; ++i) ms = ms * 10 + (i < digits.size() ? digits[i] - '0' : 0);
+    return ms;
+}
+
+// Length of the run of digits starting at `pos`.
+size_t DigitRun(std::string_view s, size_t pos)
+{
+    size_t end = pos;
+    while (end < s.size() && IsDigit(s[end])) ++end;
+    return end - pos;
+}
+
+}  // namespace
+
+std::vector<std::string_view> TfrmLyric::SplitLines(std::string_view bytes)
+{
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t lf = bytes.find('\n', start);
+        if (lf == std::string_view::npos) {
+            lines.push_back(bytes.substr(start));
+            break;
+        }
+        size_t end = lf;
+        if (end > start && bytes[end - 1] == '\r') --end;
+        lines.push_back(bytes.substr(start, end - start));
+        start = lf + 1;
+    }
+    return lines;
+}
+
+size_t TfrmLyric::CountTimeTags(const std::vector<std::string_view>& lines)
+{
+    // A scan over the joined text. After "[" we need a digit; after the digit the tag
+    // runs to the next "]" whatever lies between, so a tag may span line ends.
+    enum { Outside, AfterBracket, InTag } state = Outside;
+    size_t count = 0;
+    for (std::string_view line : lines) {
+        for (char c : line) {
+            switch (state) {
+            case Outside:
+                if (c == '[') state = AfterBracket;
+                break;
+            case AfterBracket:
+                if (IsDigit(c)) state = InTag;
+                else if (c != '[') state = Outside;
+                break;
+            case InTag:
+                if (c == ']') {
+                    ++count;
+                    state = Outside;
+                }
+                break;
+            }
+        }
+    }
+    return count;
+}
+
+std::vector<int32_t> TfrmLyric::ParseTimeTags(std::string_view line)
+{
+    std::vector<int32_t> times;
+    size_t pos = line.find('[');
+    while (pos != std::string_view::npos) {
+        // "[" minutes ":" seconds "." fraction "]"
+        size_t p = pos + 1;
+        size_t minutesLen = DigitRun(line, p);
+        size_t next = pos + 1;
+        if (minutesLen > 0 && p + minutesLen < line.size() && line[p + minutesLen] == ':') {
+            size_t sp = p + minutesLen + 1;
+            size_t secondsLen = DigitRun(line, sp);
+            if (secondsLen > 0 && sp + secondsLen < line.size() && line[sp + secondsLen] == '.') {
+                size_t fp = sp + secondsLen + 1;
+                size_t fractionLen = DigitRun(line, fp);
+                if (fractionLen > 0 && fp + fractionLen < line.size() && line[fp + fractionLen] == ']') {
+                    int64_t minutes = DigitsToInt(line.substr(p, minutesLen));
+                    int64_t seconds = DigitsToInt(line.substr(sp, secondsLen));
+                    int64_t ms = minutes * 60000 + seconds * 1000 +
+                                 FractionToMs(line.substr(fp, fractionLen));
+                    // Times past the 32-bit range (about 596 hours) stay at its end.
+                    times.push_back(static_cast<int32_t>(
+                        std::min<int64_t>(ms, std::numeric_limits<int32_t>::max())));
+                    next = fp + fractionLen + 1;
+                }
+            }
+        }
+        pos = line.find('[', next);
+    }
+    return times;
+}
+
+std::string_view TfrmLyric::ParseLineText(std::string_view line)
+{
+    size_t close = line.rfind(']');
+    if (close == std::string_view::npos) return {};
+    size_t open = line.find('[');
+    if (open == std::string_view::npos || open > close) return {};
+    return line.substr(close + 1);
+}
+
+void TfrmLyric::LoadLyricFile(const std::string& path)
+{
+    errno = 0;
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) throw IoError(errno ? errno : ENOENT);
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
+        bytes.append(buffer, n);
+        if (n < sizeof buffer) {
+            if (std::ferror(file.get())) throw IoError(errno ? errno : EIO);
+            break;
+        }
+    }
+    LoadLyricData(bytes);
+}
+
+void TfrmLyric::LoadLyricData(std::string_view bytes)
+{
+    const std::vector<std::string_view> lines = SplitLines(bytes);
+    Lines.assign(CountTimeTags(lines), TLyricLine{});
+    nextBlank_ = 0;
+    for (std::string_view line : lines) {
+        if (line.find('[') == std::string_view::npos) continue;
+        const std::vector<int32_t> times = ParseTimeTags(line);
+        if (times.empty()) continue;
+        const std::string_view text = ParseLineText(line);
+        for (int32_t time : times) StoreLine(time, text);
+    }
+    SortLines();
+}
+
+void TfrmLyric::StoreLine(int32_t time, std::string_view text)
+{
+    // Stored entries never hold Time -1, so the first blank entry is the one after
+    // the last stored.
+    if (nextBlank_ >= Lines.size()) return;
+    Lines[nextBlank_].Time = time;
+    Lines[nextBlank_].Text.assign(text);
+    ++nextBlank_;
+}
+
+void TfrmLyric::SortLines()
+{
+    // Ascending by Time; equal times in the reverse of the order they were stored,
+    // so the tag stored last comes first.
+    std::reverse(Lines.begin(), Lines.end());
+    std::stable_sort(Lines.begin(), Lines.end(),
+                     [](const TLyricLine& a, const TLyricLine& b) { return a.Time < b.Time; });
+}
+
+int32_t TfrmLyric::LineIndexAt(int32_t position) const
+{
+    if (Lines.empty() || position < Lines.front().Time) return 0;
+    auto after = std::upper_bound(Lines.begin(), Lines.end(), position,
+                                  [](int32_t pos, const TLyricLine& l) { return pos < l.Time; });
+    return static_cast<int32_t>(after - Lines.begin()) - 1;
+}
+
+std::string TfrmLyric::LineTextAt(int32_t index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= Lines.size()) return {};
+    return Lines[static_cast<size_t>(index)].Text;
+}
+
+int32_t TfrmLyric::LastLineIndex() const
+{
+    return static_cast<int32_t>(Lines.size()) - 1;
+}
