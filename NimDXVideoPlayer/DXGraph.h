@@ -1,0 +1,67 @@
+#pragma once
+// CDXGraph: one playback graph for one media file. Thin guarded calls into the platform's
+// graph: run, pause and stop with state checks, events, position and duration in seconds,
+// seeking, volume and balance, the video's owner window and full-screen mode. An
+// operation whose part of the graph is missing answers at once without a call.
+
+#include "mediagraph.h"
+
+#include <memory>
+#include <string>
+
+class CDXGraph {
+public:
+    CDXGraph() = default;
+    virtual ~CDXGraph();
+    CDXGraph(const CDXGraph&) = delete;
+    CDXGraph& operator=(const CDXGraph&) = delete;
+
+    // Creates the graph; false when one already exists or a part could not be obtained.
+    virtual bool CreateGraph();
+    virtual void ReleaseGraph();
+    // Takes over an existing graph (after releasing the current one); null just releases.
+    virtual bool AttachGraph(std::shared_ptr<mediagraph::GraphBuilder> graph);
+
+    bool QueryControls();
+    // The file's path (UTF-8).
+    bool RenderMediaFile(const std::string& fileName);
+    bool AttachVideoWindow(HWND owner);
+    // Window 0 stops the graph event messages.
+    bool SetEventWindow(HWND window);
+    // The oldest queued event code; -100 when none is queued.
+    LONG TakeEvent();
+
+    bool IsGraphRunning();
+    bool IsGraphPaused();
+    bool IsGraphStopped();
+    bool RunGraph();
+    bool PauseGraph();
+    bool StopGraph();
+
+    bool SetFullScreenMode(bool on);
+    bool GetFullScreenMode();
+
+    // Seconds; the output is unchanged when the graph cannot tell.
+    bool ReadPosition(double* seconds);
+    bool ReadDuration(double* seconds);
+    bool SeekPosition(double seconds);
+
+    bool SetVolume(LONG volume);
+    bool SetBalance(LONG balance);
+    LONG GetVolume();
+    LONG GetBalance();
+
+    static constexpr LONG kNoEvent = -100;
+    static constexpr double kUnitsPerSecond = 10000000.0;
+
+private:
+    bool IsGraphIn(mediagraph::OAFilterState wanted);
+
+    std::shared_ptr<mediagraph::GraphBuilder> graphBuilder;
+    std::shared_ptr<mediagraph::MediaControl> mediaControl;
+    std::shared_ptr<mediagraph::MediaEventEx> mediaEvent;
+    std::shared_ptr<mediagraph::BasicVideo> basicVideo;
+    std::shared_ptr<mediagraph::BasicAudio> basicAudio;
+    std::shared_ptr<mediagraph::VideoWindow> videoWindow;
+    std::shared_ptr<mediagraph::MediaSeeking> mediaSeeking;
+};

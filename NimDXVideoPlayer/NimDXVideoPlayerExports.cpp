@@ -1,0 +1,6 @@
+// The library's in-process server entry points for its one control.
+#include "NimDXVideoPlayerObject.h"
+
+#include "com_object.h"
+
+COMPONENT_SERVER_EXPORTS(CNimDXVideoPlayerObject, CLSID_NimDXVideoPlayer)

@@ -1,0 +1,57 @@
+#pragma once
+// CNimDXVideoPlayerObject: the player control. It holds at most one playback graph; Play
+// always builds a new one for the stored file, Stop destroys it, and everything else acts
+// on the current graph or does nothing without one. Every method answers S_OK.
+
+#include "DXGraph.h"
+#include "INimDXVideoPlayerObject.h"
+#include "connection_point.h"
+
+#include <memory>
+#include <string>
+
+class CNimDXVideoPlayerObject : public INimDXVideoPlayerObject, public IConnectionPointContainer {
+public:
+    CNimDXVideoPlayerObject();
+    virtual ~CNimDXVideoPlayerObject();
+    CNimDXVideoPlayerObject(const CNimDXVideoPlayerObject&) = delete;
+    CNimDXVideoPlayerObject& operator=(const CNimDXVideoPlayerObject&) = delete;
+
+    void* InternalQueryInterface(REFIID iid);
+
+    // IDispatch
+    HRESULT GetIDsOfNames(const char* name, DISPID* dispId) override;
+    HRESULT Invoke(DISPID dispId, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                   VARIANT* result) override;
+
+    // IConnectionPointContainer
+    HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+
+    // INimDXVideoPlayerObject
+    HRESULT SetFileName(const std::string& strFileName) override;
+    HRESULT Play() override;
+    HRESULT Pause() override;
+    HRESULT Stop() override;
+    HRESULT Continue() override;
+    HRESULT SetAudioVolume(LONG lAudioVolume) override;
+    HRESULT GetAudioVolume(LONG* lAudioVolume) override;
+    HRESULT SetAudioBalance(LONG lAudioBalance) override;
+    HRESULT GetAudioBalance(LONG* lAudioBalance) override;
+    HRESULT SetFullScreen(VARIANT_BOOL bEnable) override;
+    HRESULT SetVideoWindow(LONG hWndVideo) override;
+    HRESULT GetFullScreen(VARIANT_BOOL* bEnable) override;
+    HRESULT GetHandleEvent(LONG* lResult) override;
+    HRESULT GetCurrentPosition(LONG* lCurrentPosition) override;
+    HRESULT SetCurrentPosition(LONG lCurrentPosition) override;
+    HRESULT GetDuration(LONG* lDuration) override;
+
+private:
+    void BuildGraph();
+    void DestroyGraph();
+    HRESULT InvokeMember(DISPID dispId, DISPPARAMS* params);
+
+    std::unique_ptr<CDXGraph> graph;
+    HWND videoOwner = 0;
+    std::string fileName;
+    component_shell::ConnectionPoint events_;
+};
