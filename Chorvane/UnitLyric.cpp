@@ -6,6 +6,8 @@
 #include <limits>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct FileCloser {
@@ -78,6 +80,7 @@ size_t DigitRun(std::string_view s, size_t pos)
 std::vector<std::string_view> TfrmLyric::SplitLines(std::string_view bytes)
 {
     std::vector<std::string_view> lines;
+    lines.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     size_t start = 0;
     while (start < bytes.size()) {
         size_t lf = bytes.find('\n', start);
@@ -168,6 +171,9 @@ void TfrmLyric::LoadLyricFile(const std::string& path)
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file) throw IoError(errno ? errno : ENOENT);
     std::string bytes;
+    struct stat st{};
+    if (::fstat(::fileno(file.get()), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        bytes.reserve(static_cast<size_t>(st.st_size));
     char buffer[65536];
     for (;;) {
         size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
@@ -182,36 +188,43 @@ void TfrmLyric::LoadLyricFile(const std::string& path)
 
 void TfrmLyric::LoadLyricData(std::string_view bytes)
 {
+    Lines.clear();
     const std::vector<std::string_view> lines = SplitLines(bytes);
-    Lines.assign(CountTimeTags(lines), TLyricLine{});
-    nextBlank_ = 0;
+    const size_t count = CountTimeTags(lines);
+
+    // Every time tag fills the first blank entry, so the stored entries are simply
+    // the first ones, in storing order. They are gathered here and sorted as a whole.
+    std::vector<Stored> stored;
+    stored.reserve(count);
     for (std::string_view line : lines) {
         if (line.find('[') == std::string_view::npos) continue;
         const std::vector<int32_t> times = ParseTimeTags(line);
         if (times.empty()) continue;
         const std::string_view text = ParseLineText(line);
-        for (int32_t time : times) StoreLine(time, text);
+        for (int32_t time : times) StoreLine(stored, count, time, text);
     }
-    SortLines();
+    SortLines(stored);
+
+    // Entries that received no time tag hold Time -1 and sort before all others.
+    Lines.reserve(count);
+    Lines.resize(count - stored.size());
+    for (const Stored& s : stored) Lines.push_back(TLyricLine{s.time, std::string(s.text)});
 }
 
-void TfrmLyric::StoreLine(int32_t time, std::string_view text)
+void TfrmLyric::StoreLine(std::vector<Stored>& stored, size_t count, int32_t time, std::string_view text)
 {
-    // Stored entries never hold Time -1, so the first blank entry is the one after
-    // the last stored.
-    if (nextBlank_ >= Lines.size()) return;
-    Lines[nextBlank_].Time = time;
-    Lines[nextBlank_].Text.assign(text);
-    ++nextBlank_;
+    // No blank entry left: the time is dropped (the count of tags never allows this).
+    if (stored.size() >= count) return;
+    stored.push_back(Stored{time, static_cast<uint32_t>(stored.size()), text});
 }
 
-void TfrmLyric::SortLines()
+void TfrmLyric::SortLines(std::vector<Stored>& stored)
 {
-    // Ascending by Time; equal times in the reverse of the order they were stored,
+    // Ascending by time; equal times in the reverse of the order they were stored,
     // so the tag stored last comes first.
-    std::reverse(Lines.begin(), Lines.end());
-    std::stable_sort(Lines.begin(), Lines.end(),
-                     [](const TLyricLine& a, const TLyricLine& b) { return a.Time < b.Time; });
+    std::sort(stored.begin(), stored.end(), [](const Stored& a, const Stored& b) {
+        return a.time != b.time ? a.time < b.time : a.order > b.order;
+    });
 }
 
 int32_t TfrmLyric::LineIndexAt(int32_t position) const

@@ -43,7 +43,7 @@ public:
 
     // Reads the file and rebuilds Lines. Throws EInOutError when the file cannot be
     // opened or read and EConvertError when a minute or second count does not fit
-    // 32 bits; Lines then holds what was loaded so far.
+    // 32 bits; Lines is then empty.
     void LoadLyricFile(const std::string& path);
     // Rebuilds Lines from the bytes of a lyric file already in memory.
     void LoadLyricData(std::string_view bytes);
@@ -70,8 +70,12 @@ public:
     [[nodiscard]] static std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 private:
-    void StoreLine(int32_t time, std::string_view text);
-    void SortLines();
-
-    size_t nextBlank_ = 0;  // entries before this index have been stored into
+    // A time tag stored during a load: its time, its place in storing order, its text.
+    struct Stored {
+        int32_t time;
+        uint32_t order;
+        std::string_view text;
+    };
+    static void StoreLine(std::vector<Stored>& stored, size_t count, int32_t time, std::string_view text);
+    static void SortLines(std::vector<Stored>& stored);
 };
