@@ -1,7 +1,317 @@
 #include "UnitMain.h"
 
+#include "LedDisplay.h"
+#include "UnitDisplay.h"
+#include "control_loader.h"
+#include "message_box.h"
+#include "take_rules.h"
+#include "window_handles.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kToolBarHeight = 57;
+constexpr int kLeftPanelWidth = 185;
+constexpr int kMeterWidth = 331;
+constexpr int kMeterHeight = 74;
+
+QGroupBox* FixedGroup(const QString& name, const QString& caption, int height, QWidget* parent)
+{
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(name);
+    box->setFixedHeight(height);
+    return box;
+}
+
+}  // namespace
+
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 {
-    setWindowTitle("Chorvane");
-    setFixedSize(530, 453);
+    // FormCreate
+    setObjectName("frmMain");
+    setWindowTitle(QStringLiteral("Chorvane"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    startCaption_ = tr("Start singing");
+    stopCaption_ = tr("Stop singing");
+    noAccompanimentMessage_ = tr("Please choose an accompaniment file first.");
+    stereoMixerMessage_ =
+        tr("No stereo mix line was found on this sound card. Please choose the recording source yourself.");
+
+    buildToolBar();
+    auto* central = new QWidget(this);
+    auto* columns = new QHBoxLayout(central);
+    columns->setContentsMargins(0, 0, 0, 0);
+    columns->setSpacing(0);
+    columns->addWidget(buildLeftPanel());
+    columns->addWidget(buildRightPanel());
+    setCentralWidget(central);
+    auto* status = new QStatusBar(this);
+    status->setObjectName("StatusBar");
+    auto* panel = new QLabel(status);
+    panel->setFixedWidth(200);
+    status->addWidget(panel);
+    setStatusBar(status);
+
+    TimerMonitorIsStop.setInterval(200);
+    TimerLyric.setInterval(500);
+    connect(&TimerMonitorIsStop, &QTimer::timeout, this, [this] { RunHandler(this, [this] { TimerMonitorIsStopTimer(); }); });
+    connect(&TimerLyric, &QTimer::timeout, this, [this] { RunHandler(this, [this] { TimerLyricTimer(); }); });
+
+    createComponents();
+    // The client area is fixed; the menu bar, when there is one, comes on top of it.
+    setFixedSize(kClientWidth, kClientHeight);
+}
+
+TfrmMain::~TfrmMain()
+{
+    recorderEvents_.Disconnect();
+}
+
+void TfrmMain::SetPartners(TfrmDisplay* display, TfrmLyric* lyric, TfrmCommon* common, mixer::IMixerLibraries* mixers)
+{
+    display_ = display;
+    lyric_ = lyric;
+    common_ = common;
+    mixers_ = mixers;
+    if (display_) display_->setPlayer(player_.get());
+}
+
+void TfrmMain::buildToolBar()
+{
+    auto* bar = new QToolBar(this);
+    bar->setObjectName("ToolBar");
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setFixedHeight(kToolBarHeight);
+    bar->setIconSize(QSize(32, 32));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    struct Button {
+        const char* name;
+        const char* caption;
+        QStyle::StandardPixmap icon;
+    };
+    const Button buttons[] = {
+        {"ToolButton1", "歌曲管理", QStyle::SP_DirOpenIcon},
+        {"ToolButton2", "搜索伴奏", QStyle::SP_FileDialogContentsView},
+        {"ToolButton3", "开始演唱", QStyle::SP_MediaPlay},
+        {"ToolButton4", "在线帮组", QStyle::SP_DialogHelpButton},
+        {"ToolButton5", "技术支持", QStyle::SP_MessageBoxInformation},
+        {"ToolButton6", "联系我们", QStyle::SP_DirHomeIcon},
+        {"ToolButton7", "官方网站", QStyle::SP_ComputerIcon},
+        {"ToolButton8", "关闭软件", QStyle::SP_DialogCloseButton},
+    };
+    for (const Button& b : buttons) {
+        auto* button = new QToolButton(bar);
+        button->setObjectName(b.name);
+        button->setText(QString::fromUtf8(b.caption));
+        button->setIcon(style()->standardIcon(b.icon));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setFixedSize(55, 52);
+        button->setAutoRaise(true);
+        bar->addWidget(button);
+    }
+    connect(bar->findChild<QToolButton*>("ToolButton3"), &QToolButton::clicked, this, [this] { ToolButton3Click(); });
+    connect(bar->findChild<QToolButton*>("ToolButton8"), &QToolButton::clicked, this, &QWidget::close);
+    addToolBar(Qt::TopToolBarArea, bar);
+}
+
+QWidget* TfrmMain::buildLeftPanel()
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName("PanelLeft");
+    panel->setFixedWidth(kLeftPanelWidth);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(2, 2, 2, 2);
+    PageControl = new QTabWidget(panel);
+    PageControl->setObjectName("PageControl");
+    TreeSongs = new QTreeWidget(PageControl);
+    TreeSongs->setObjectName("TreeSongs");
+    TreeSongs->setHeaderHidden(true);
+    ListHistory = new QListWidget(PageControl);
+    ListHistory->setObjectName("ListHistory");
+    PageControl->addTab(TreeSongs, tr("Songs"));
+    PageControl->addTab(ListHistory, tr("History"));
+    layout->addWidget(PageControl, 1);
+    auto* searchRow = new QHBoxLayout;
+    EditSearch = new QLineEdit(panel);
+    EditSearch->setObjectName("EditSearch");
+    EditSearch->setPlaceholderText(tr("Search songs"));
+    ButtonSearch = new QPushButton(tr("Search"), panel);
+    ButtonSearch->setObjectName("ButtonSearch");
+    searchRow->addWidget(EditSearch, 1);
+    searchRow->addWidget(ButtonSearch);
+    layout->addLayout(searchRow);
+    return panel;
+}
+
+QWidget* TfrmMain::buildRightPanel()
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName("PanelRight");
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(2, 0, 2, 0);
+    layout->setSpacing(0);
+
+    GroupBoxKaraokeFile = FixedGroup("GroupBoxKaraokeFile", tr("Accompaniment"), 80, panel);
+    auto* fileGrid = new QGridLayout(GroupBoxKaraokeFile);
+    fileGrid->setContentsMargins(6, 2, 6, 2);
+    fileGrid->setVerticalSpacing(2);
+    auto* labelKaraoke = new QLabel(tr("&Music:"), GroupBoxKaraokeFile);
+    EditKaraokeFile = new QLineEdit(GroupBoxKaraokeFile);
+    EditKaraokeFile->setObjectName("EditKaraokeFile");
+    labelKaraoke->setBuddy(EditKaraokeFile);
+    BitBtnKaraokeFile = new QPushButton(tr("Browse..."), GroupBoxKaraokeFile);
+    BitBtnKaraokeFile->setObjectName("BitBtnKaraokeFile");
+    LabelLRCFile = new QLabel(tr("&Lyrics:"), GroupBoxKaraokeFile);
+    LabelLRCFile->setObjectName("LabelLRCFile");
+    EditLRCFile = new QLineEdit(GroupBoxKaraokeFile);
+    EditLRCFile->setObjectName("EditLRCFile");
+    LabelLRCFile->setBuddy(EditLRCFile);
+    BitBtnLRCFile = new QPushButton(tr("Browse..."), GroupBoxKaraokeFile);
+    BitBtnLRCFile->setObjectName("BitBtnLRCFile");
+    fileGrid->addWidget(labelKaraoke, 0, 0);
+    fileGrid->addWidget(EditKaraokeFile, 0, 1);
+    fileGrid->addWidget(BitBtnKaraokeFile, 0, 2);
+    fileGrid->addWidget(LabelLRCFile, 1, 0);
+    fileGrid->addWidget(EditLRCFile, 1, 1);
+    fileGrid->addWidget(BitBtnLRCFile, 1, 2);
+    connect(BitBtnKaraokeFile, &QPushButton::clicked, this, [this] { RunHandler(this, [this] { BitBtnKaraokeFileClick(); }); });
+    connect(BitBtnLRCFile, &QPushButton::clicked, this, [this] { RunHandler(this, [this] { BitBtnLRCFileClick(); }); });
+
+    GroupBoxKaraokeDisplay = FixedGroup("GroupBoxKaraokeDisplay", QString(), 110, panel);
+    RzLEDDisplay = new TRzLEDDisplay(GroupBoxKaraokeDisplay);
+    RzLEDDisplay->setObjectName("RzLEDDisplay");
+    RzLEDDisplay->setGeometry(5, 6 + kMeterHeight + 2, kMeterWidth, 25);
+
+    auto* sing = FixedGroup("GroupBoxKaraokeSing", QString::fromUtf8("开始演唱"), 72, panel);
+    ButtonRecord = new QPushButton(sing);
+    ButtonRecord->setObjectName("ButtonRecord");
+    ButtonRecord->setMinimumHeight(36);
+    ButtonRecord->setDefault(true);
+    auto* singLayout = new QHBoxLayout(sing);
+    singLayout->addStretch();
+    singLayout->addWidget(ButtonRecord, 2);
+    singLayout->addStretch();
+    connect(ButtonRecord, &QPushButton::clicked, this, [this] { ButtonRecordClick(); });
+
+    auto* channels = FixedGroup("GroupBoxChooseChannel", QString::fromUtf8("伴奏与原声选择"), 46, panel);
+    CheckBoxLeftChannel = new QCheckBox(QString::fromUtf8("开启伴奏"), channels);
+    CheckBoxLeftChannel->setObjectName("CheckBoxLeftChannel");
+    CheckBoxLeftChannel->setChecked(true);
+    CheckBoxRightChannel = new QCheckBox(QString::fromUtf8("开启原声"), channels);
+    CheckBoxRightChannel->setObjectName("CheckBoxRightChannel");
+    auto* channelLayout = new QHBoxLayout(channels);
+    channelLayout->setContentsMargins(8, 0, 8, 0);
+    channelLayout->addWidget(CheckBoxLeftChannel);
+    channelLayout->addWidget(CheckBoxRightChannel);
+    // Every change of a box applies the channel choice, with or without a take.
+    connect(CheckBoxLeftChannel, &QCheckBox::toggled, this, [this] { RunHandler(this, [this] { ApplyChannelChoice(); }); });
+    connect(CheckBoxRightChannel, &QCheckBox::toggled, this, [this] { RunHandler(this, [this] { ApplyChannelChoice(); }); });
+
+    auto* advert = FixedGroup("GroupBoxAD", QString(), 70, panel);
+    auto* advertPanel = new QLabel(advert);
+    advertPanel->setObjectName("WebBrowser");
+    advertPanel->setGeometry(4, 6, 337, 60);
+    advertPanel->setOpenExternalLinks(true);
+
+    layout->addWidget(GroupBoxKaraokeFile);
+    layout->addWidget(GroupBoxKaraokeDisplay);
+    layout->addWidget(sing);
+    layout->addWidget(channels);
+    layout->addWidget(advert);
+    layout->addStretch(1);
+
+    ButtonRecord->setText(startCaption_);
+    RzLEDDisplay->setCaption(QString::fromLatin1(take_rules::kIdleLedCaption));
+    return panel;
+}
+
+void TfrmMain::createComponents()
+{
+    struct Wanted {
+        const CLSID& clsid;
+        const IID& iid;
+        void** slot;
+    };
+    const Wanted wanted[] = {
+        {identity::CLSID_NimVisualization, identity::IID_INimVisualization, meter_.putVoid()},
+        {identity::CLSID_NimAudioRecorder, identity::IID_INimAudioRecorder, recorder_.putVoid()},
+        {identity::CLSID_NimDXVideoPlayer, identity::IID_INimDXVideoPlayerObject, player_.putVoid()},
+        {identity::CLSID_NimAudioFile, identity::IID_INimAudioFile, file_.putVoid()},
+    };
+    for (const Wanted& w : wanted) {
+        std::string error;
+        const HRESULT hr = component_shell::CreateControl(w.clsid, w.iid, w.slot, &error);
+        if (FAILED(hr) && componentError_.isEmpty())
+            componentError_ = tr("A part of Chorvane could not be loaded: %1").arg(QString::fromStdString(error));
+    }
+    if (recorder_) {
+        const HRESULT hr = recorderEvents_.Connect(recorder_.get(), identity::DIID__INimAudioRecorderEvents, [this](DISPID id) {
+            if (id == nim_audio_recorder_dispid::OnData)
+                RunHandler(this, [this] { NimAudioRecorderData(); });
+            else if (id == nim_audio_recorder_dispid::OnTimer)
+                RunHandler(this, [this] { NimAudioRecorderTimer(); });
+        });
+        if (FAILED(hr) && componentError_.isEmpty())
+            componentError_ = tr("The recorder's events could not be connected: %1").arg(QString::fromStdString(HResultText(hr)));
+    }
+    placeMeter();
+}
+
+void TfrmMain::placeMeter()
+{
+    if (!meter_) return;
+    ComPtr<IControlWindow> window;
+    if (FAILED(meter_.As(IID_IControlWindow, &window))) return;
+    const HWND parent = window_handles::HandleFor(GroupBoxKaraokeDisplay);
+    window->InPlaceActivate(parent, 5, 6, kMeterWidth, kMeterHeight, &meterWindow_);
+}
+
+void TfrmMain::check(HRESULT hr, const QString& what) const
+{
+    if (FAILED(hr)) throw ProgramError(what + QStringLiteral(": ") + QString::fromStdString(HResultText(hr)));
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!firstShowDone_) {
+        firstShowDone_ = true;
+        RunHandler(this, [this] { FormShow(); });
+    }
+}
+
+void TfrmMain::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    if (firstPaint_) {
+        // FormPaint: the welcome dialog comes with its own window.
+        firstPaint_ = false;
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    // A running take is finished first, so that its file is complete and listed.
+    if (takeState_ == 1 || TimerMonitorIsStop.isActive()) RunHandler(this, [this] { StopTake(); });
+    RestoreMicrophone();
+    RestoreRecordingLine();
+    if (display_) display_->hide();
+    event->accept();
 }

@@ -1,0 +1,42 @@
+// The main window's first show, and the paths it takes from the shared services.
+#include "UnitMain.h"
+
+#include "UnitDisplay.h"
+#include "Unit_common.h"
+#include "message_box.h"
+#include "mixer_interfaces.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+void TfrmMain::FormShow()
+{
+    if (!componentError_.isEmpty()) message_box::Show(this, componentError_);
+    newerMixer_ = mixers_ ? mixers_->IsVistaOrLater() : true;
+    FillDriverLists();
+    PrepareMicrophone();
+    SelectStereoMix();
+    ShowLyricFileFields(false);
+    if (display_) display_->ClearPicture();
+}
+
+QString TfrmMain::configPath() const
+{
+    return common_ ? QString::fromStdString(common_->ConfigPath()) : QString();
+}
+
+QString TfrmMain::DefaultOutputFolder() const
+{
+    return common_ ? QString::fromStdString(common_->DefaultOutputFolder()) : QStringLiteral("my_songs");
+}
+
+QString TfrmMain::DemoFolder() const
+{
+    // Beside the executable in a build or portable folder; in the data folder when installed.
+    const QString local = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("demo"));
+    if (QFileInfo(local).isDir()) return local;
+    const QString installed =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/chorvane/demo"));
+    return QFileInfo(installed).isDir() ? QDir(installed).absolutePath() : QDir::homePath();
+}

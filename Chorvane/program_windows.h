@@ -1,0 +1,39 @@
+#pragma once
+// The program's windows and shared objects, created in their fixed order and living
+// until the program ends: the main window, the display window, the lyric holder,
+// the shared services and the mixer libraries.
+
+#include <memory>
+#include <string>
+
+class TfrmMain;
+class TfrmDisplay;
+class TfrmLyric;
+class TfrmCommon;
+namespace mixer {
+class IMixerLibraries;
+}
+
+class ProgramWindows {
+public:
+    // `mixers` replaces the linked mixer libraries (tests pass fakes); nullptr uses
+    // the real ones. A non-empty `programFolder` replaces the one the program finds
+    // for itself (tests give each run its own config.ini and output folder).
+    explicit ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers = nullptr,
+                            const std::string& programFolder = {});
+    ~ProgramWindows();
+    ProgramWindows(const ProgramWindows&) = delete;
+    ProgramWindows& operator=(const ProgramWindows&) = delete;
+
+    TfrmMain& frmMain() { return *frmMain_; }
+    TfrmDisplay& frmDisplay() { return *frmDisplay_; }
+    TfrmLyric& frmLyric() { return *frmLyric_; }
+    TfrmCommon& frmCommon() { return *frmCommon_; }
+
+private:
+    std::unique_ptr<mixer::IMixerLibraries> mixers_;
+    std::unique_ptr<TfrmMain> frmMain_;
+    TfrmDisplay* frmDisplay_;  // child window of the main window
+    std::unique_ptr<TfrmLyric> frmLyric_;
+    std::unique_ptr<TfrmCommon> frmCommon_;
+};

@@ -1,0 +1,206 @@
+// Whole takes, headless, against the private sound server: the program plays a
+// generated accompaniment, records the monitor of the sink it plays into, and
+// leaves an MP3 in the output folder.
+#include "LedDisplay.h"
+#include "UnitDisplay.h"
+#include "UnitMain.h"
+#include "event_loop.h"
+#include "media_tools.h"
+#include "message_box.h"
+#include "program_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+using test_support::SpinFor;
+using test_support::SpinUntil;
+
+namespace {
+
+class TakeTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home_.isValid());
+        programFolder_ = QDir(home_.path()).filePath("program");
+        outputFolder_ = QDir(home_.path()).filePath("takes");
+        QDir().mkpath(programFolder_ + "/language");
+        QFile config(programFolder_ + "/config.ini");
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write(QStringLiteral("[recorder_setting]\nfolder=%1\n[mp3]\nbitrate=8\n").arg(outputFolder_).toUtf8());
+        config.close();
+        message_box::SetSink([this](const QString& text) { messages_ << text; });
+        windows_ = std::make_unique<ProgramWindows>(nullptr, programFolder_.toStdString());
+        windows_->frmMain().show();
+        SpinFor(200);
+    }
+    void TearDown() override
+    {
+        windows_.reset();
+        message_box::SetSink(nullptr);
+    }
+
+    QString MediaPath(const QString& name) const { return QDir(home_.path()).filePath(name); }
+    QStringList Takes() const { return QDir(outputFolder_).entryList({"*.mp3"}, QDir::Files); }
+
+    QTemporaryDir home_;
+    QString programFolder_;
+    QString outputFolder_;
+    QStringList messages_;
+    std::unique_ptr<ProgramWindows> windows_;
+};
+
+bool HasColour(const QImage& image, bool (*match)(QRgb))
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (match(image.pixel(x, y))) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(TakeTest, AudioTakeRecordsTheLeftChannelAndTheVoiceUntilTheEnd)
+{
+    const QString accompaniment = MediaPath("Duet Song.mp3");
+    const QString lyrics = MediaPath("Duet Song.lrc");
+    const QString speech = MediaPath("voice.wav");
+    ASSERT_TRUE(media_tools::MakeToneMp3(accompaniment, 5.0, 440, 660));
+    ASSERT_TRUE(media_tools::MakeSpeech(speech, "one two three, singing into the microphone"));
+    QFile lrc(lyrics);
+    ASSERT_TRUE(lrc.open(QIODevice::WriteOnly));
+    lrc.write("[00:00.50]First line\n[00:01.50]Second line\n[00:03.00]Third line\n");
+    lrc.close();
+
+    TfrmMain& main = windows_->frmMain();
+    TfrmDisplay& display = windows_->frmDisplay();
+    main.EditKaraokeFile->setText(accompaniment);
+    main.EditLRCFile->setText(lyrics);
+    ASSERT_TRUE(main.CheckBoxLeftChannel->isChecked());
+    ASSERT_FALSE(main.CheckBoxRightChannel->isChecked());
+    const QString startCaption = main.ButtonRecord->text();
+
+    main.ButtonRecord->click();
+    ASSERT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+    EXPECT_EQ(main.takeState(), 1);
+    EXPECT_NE(main.ButtonRecord->text(), startCaption);
+    EXPECT_FALSE(main.EditKaraokeFile->isEnabled());
+    EXPECT_TRUE(display.isVisible());
+
+    // The singer's voice joins after a second.
+    SpinFor(1200);
+    media_tools::Start(QStringLiteral("paplay '%1'").arg(speech));
+    bool sawLyrics = false;
+    ASSERT_TRUE(SpinUntil([&] {
+        if (display.isVisible()) {
+            const QImage& picture = display.ImageDisplay()->picture();
+            sawLyrics = sawLyrics || HasColour(picture, [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60; });
+        }
+        return main.takeState() == 0;
+    }, 20000));
+    EXPECT_TRUE(sawLyrics);
+    EXPECT_FALSE(display.isVisible());
+    EXPECT_EQ(main.RzLEDDisplay->caption(), "00:00:00  00:00:00");
+    EXPECT_EQ(main.ButtonRecord->text(), startCaption);
+    EXPECT_TRUE(main.EditKaraokeFile->isEnabled());
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+
+    const QStringList takes = Takes();
+    ASSERT_EQ(takes.size(), 1);
+    EXPECT_TRUE(QRegularExpression(R"(^\[\d{4}-\d\d-\d\d\]\[\d\d-\d\d-\d\d\]Duet Song\.mp3$)").match(takes[0]).hasMatch())
+        << takes[0].toStdString();
+    const QString path = QDir(outputFolder_).filePath(takes[0]);
+    ASSERT_EQ(main.ListHistory->count(), 1);
+    EXPECT_EQ(main.ListHistory->item(0)->text(), path);
+
+    const media_tools::Stereo take = media_tools::Decode(path);
+    EXPECT_GT(take.seconds(), 4.0);
+    EXPECT_LT(take.seconds(), 7.5);
+    // The accompaniment's left channel (440 Hz) was heard; its right channel (660 Hz) was not.
+    const double l440 = media_tools::ToneLevel(take.left, take.rate, 440, 0.5, take.seconds() - 0.5);
+    const double l660 = media_tools::ToneLevel(take.left, take.rate, 660, 0.5, take.seconds() - 0.5);
+    const double r660 = media_tools::ToneLevel(take.right, take.rate, 660, 0.5, take.seconds() - 0.5);
+    EXPECT_GT(l440, 0.05);
+    EXPECT_LT(l660, l440 / 20);
+    EXPECT_LT(r660, l440 / 20);
+    // The voice is there too, on top of the tone.
+    const media_tools::Stereo voice = media_tools::Decode(speech);
+    const double voiceRms = media_tools::Rms(take.right, take.rate, 1.5, take.seconds() - 0.5);
+    EXPECT_GT(voiceRms, 0.2 * media_tools::Rms(voice.left, voice.rate, 0, voice.seconds()));
+}
+
+TEST_F(TakeTest, StopFromTheDisplayMenuEndsTheTakeWithinAMonitorTick)
+{
+    const QString accompaniment = MediaPath("Long Song.mp3");
+    ASSERT_TRUE(media_tools::MakeToneMp3(accompaniment, 30.0, 440, 660));
+    TfrmMain& main = windows_->frmMain();
+    main.EditKaraokeFile->setText(accompaniment);
+    main.ButtonRecord->click();
+    ASSERT_EQ(main.takeState(), 1);
+    SpinFor(2500);
+    ASSERT_EQ(main.takeState(), 1);
+    windows_->frmDisplay().PopupMenuStopClick();
+    ASSERT_TRUE(SpinUntil([&] { return main.takeState() == 0; }, 600));
+    ASSERT_EQ(Takes().size(), 1);
+    const media_tools::Stereo take = media_tools::Decode(QDir(outputFolder_).filePath(Takes()[0]));
+    EXPECT_GT(take.seconds(), 2.0);
+    EXPECT_EQ(main.ListHistory->count(), 1);
+}
+
+TEST_F(TakeTest, VideoTakePlaysInTheDisplayWindowUntilItsEnd)
+{
+    const QString video = MediaPath("Clip.avi");
+    ASSERT_TRUE(media_tools::MakeVideo(video, 3.0));
+    TfrmMain& main = windows_->frmMain();
+    TfrmDisplay& display = windows_->frmDisplay();
+    main.EditKaraokeFile->setText(video);
+    main.ButtonRecord->click();
+    ASSERT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+    EXPECT_TRUE(display.isVisible());
+    // The test pattern's colour bars reach the window.
+    bool sawVideo = false;
+    ASSERT_TRUE(SpinUntil([&] {
+        if (!sawVideo && display.isVisible()) {
+            const QImage shot = display.grab().toImage();
+            sawVideo = HasColour(shot, [](QRgb p) { return qBlue(p) > 150 && qRed(p) < 80 && qGreen(p) < 80; }) &&
+                       HasColour(shot, [](QRgb p) { return qGreen(p) > 150 && qRed(p) < 80 && qBlue(p) < 80; });
+        }
+        return main.takeState() == 0 && !main.TimerMonitorIsStop.isActive();
+    }, 20000));
+    EXPECT_TRUE(sawVideo);
+    EXPECT_EQ(Takes().size(), 1);
+    EXPECT_FALSE(display.isVisible());
+}
+
+TEST_F(TakeTest, EmptyAccompanimentAndUnwritableFolderAreToldAndNothingStarts)
+{
+    TfrmMain& main = windows_->frmMain();
+    main.ButtonRecord->click();
+    ASSERT_EQ(messages_.size(), 1);
+    EXPECT_EQ(main.takeState(), 0);
+
+    // An output folder that cannot be created: the file's error, and the program goes on.
+    QFile config(programFolder_ + "/config.ini");
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("[recorder_setting]\nfolder=/proc/chorvane-cannot-be-here\n");
+    config.close();
+    const QString accompaniment = MediaPath("Short.mp3");
+    ASSERT_TRUE(media_tools::MakeToneMp3(accompaniment, 2.0, 440, 660));
+    main.EditKaraokeFile->setText(accompaniment);
+    messages_.clear();
+    main.ButtonRecord->click();
+    ASSERT_EQ(messages_.size(), 1);
+    EXPECT_TRUE(messages_[0].contains("could not be created")) << messages_[0].toStdString();
+    // The accompaniment plays on; the monitor ends it and nothing goes into the history.
+    ASSERT_TRUE(SpinUntil([&] { return !main.TimerMonitorIsStop.isActive(); }, 10000));
+    EXPECT_EQ(main.takeState(), 0);
+    EXPECT_EQ(main.ListHistory->count(), 0);
+}

@@ -1,0 +1,73 @@
+#include "recorder_settings.h"
+#include "take_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace take_rules;
+
+TEST(TakeRules, AccompanimentKindByExtension)
+{
+    for (const char* audio : {".mp3", ".WAV", ".Wma", ""}) EXPECT_TRUE(IsAudioAccompaniment(audio)) << audio;
+    for (const char* video : {".avi", ".rmvb", ".dat", ".mp4", ".mp", ".p3"}) EXPECT_FALSE(IsAudioAccompaniment(video)) << video;
+    EXPECT_EQ(ExtensionOf("/music/Song.v2.WMA"), ".WMA");
+    EXPECT_EQ(ExtensionOf("/music.d/Song"), "");
+    EXPECT_TRUE(IsAudioAccompaniment(ExtensionOf("/music.d/Song")));
+}
+
+TEST(TakeRules, ChannelTable)
+{
+    EXPECT_EQ(BalanceFor(true, true), 0);
+    EXPECT_EQ(BalanceFor(true, false), -10000);
+    EXPECT_EQ(BalanceFor(false, true), 10000);
+    EXPECT_EQ(BalanceFor(false, false), 0);
+}
+
+TEST(TakeRules, PlayTimeAndLedCaption)
+{
+    EXPECT_EQ(FormatPlayTime(0), "00:00:00");
+    EXPECT_EQ(FormatPlayTime(3599), "00:59:59");
+    EXPECT_EQ(FormatPlayTime(360000), "100:00:00");
+    EXPECT_EQ(FormatPlayTime(3661), "01:01:01");
+    EXPECT_EQ(LedCaption(65, 200), "00:01:05  00:03:20");
+    EXPECT_EQ(LedCaption(0, 0), kIdleLedCaption);
+}
+
+TEST(TakeRules, OutputPathFromFolderTimeAndName)
+{
+    const QDateTime start(QDate(2009, 3, 7), QTime(21, 5, 9));
+    EXPECT_EQ(OutputPath("/rec", start, "/music/Song.wma"), "/rec/[2009-03-07][21-05-09]Song.mp3");
+    EXPECT_EQ(OutputPath("/rec///", start, "/music/Song"), "/rec/[2009-03-07][21-05-09]Song.mp3");
+    EXPECT_EQ(OutputPath("/rec", start, "/m/Song.v2.mp3"), "/rec/[2009-03-07][21-05-09]Song.v2.mp3");
+    const QDateTime morning(QDate(2026, 12, 31), QTime(0, 0, 0));
+    EXPECT_EQ(OutputPath("/", morning, "a.avi"), "/[2026-12-31][00-00-00]a.mp3");
+    EXPECT_EQ(TrimTrailingSeparators("/rec\\\\"), "/rec");
+    EXPECT_EQ(TrimTrailingSeparators("/"), "/");
+    EXPECT_EQ(TrimTrailingSeparators(""), "");
+}
+
+TEST(RecorderSettings, IndexesBecomeValuesAndBadIndexesReadAsDefaults)
+{
+    QTemporaryDir dir;
+    const std::string config = QDir(dir.path()).filePath("config.ini").toStdString();
+    auto defaults = recorder_settings::Load(config);  // no file at all
+    EXPECT_EQ(defaults.mp3BitRate, 128);
+    EXPECT_EQ(defaults.samplesPerSec, 44100);
+    EXPECT_EQ(defaults.channels, 2);
+    EXPECT_EQ(defaults.bitsPerSample, 16);
+    EXPECT_EQ(defaults.mixerIndex, 0);
+
+    QFile f(QString::fromStdString(config));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[MP3]\nbitrate=13\n[wav]\nfrequency=0\nchannels=0\nbitsPerSample=7\n[recorder_setting]\ndriver=0x2\n");
+    f.close();
+    auto v = recorder_settings::Load(config);
+    EXPECT_EQ(v.mp3BitRate, 320);
+    EXPECT_EQ(v.samplesPerSec, 8000);
+    EXPECT_EQ(v.channels, 1);
+    EXPECT_EQ(v.bitsPerSample, 16);  // index 7 is outside the table
+    EXPECT_EQ(v.mixerIndex, 2);
+}
