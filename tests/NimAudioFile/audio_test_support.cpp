@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -250,6 +252,35 @@ bool RunUnprivileged(const std::function<bool()>& attempt)
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string RunOnSmallDisk(const std::string& folder, uint64_t bytes, const std::function<std::string()>& scenario)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return "pipe failed";
+    const pid_t child = fork();
+    if (child < 0) return "fork failed";
+    if (child == 0) {
+        close(fds[0]);
+        const std::string options = "size=" + std::to_string(bytes);
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) != 0)
+            _exit(77);
+        const std::string error = scenario();
+        const ssize_t written = write(fds[1], error.data(), error.size());
+        _exit(written == static_cast<ssize_t>(error.size()) ? 0 : 1);
+    }
+    close(fds[1]);
+    std::string error;
+    char chunk[256];
+    ssize_t n;
+    while ((n = read(fds[0], chunk, sizeof chunk)) > 0) error.append(chunk, static_cast<size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) return "skip";
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "the scenario did not finish: " + error;
+    return error;
 }
 
 FileSizeLimit::FileSizeLimit(uint64_t bytes)

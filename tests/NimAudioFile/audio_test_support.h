@@ -88,6 +88,13 @@ struct Match {
 // permissions apply); returns what it returned.
 [[nodiscard]] bool RunUnprivileged(const std::function<bool()>& attempt);
 
+// Runs `scenario` in a child process that sees a fresh tmpfs of `bytes` mounted over
+// `folder` (in a mount namespace of its own, so nothing else sees it). The scenario
+// returns "" when all went as expected, otherwise what went wrong. Returns "skip" where
+// the system does not allow private mounts.
+[[nodiscard]] std::string RunOnSmallDisk(const std::string& folder, uint64_t bytes,
+                                         const std::function<std::string()>& scenario);
+
 // Limits the size of files this process writes, as a full disk would; writes past it
 // fail with a short count instead of a signal. Restored when the guard goes.
 class FileSizeLimit {
