@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -170,6 +171,47 @@ TEST(RecorderOnPulse, CapturesTheMonitorInFullBuffersAboutEvery93MsWithTimerTick
     SpinFor(500);
     EXPECT_EQ(host.timerEvents, afterStop);
     EXPECT_EQ(host.dataEvents, dataAfterStop);
+}
+
+// Steps between neighbouring left samples far larger than the tone's own steepest step:
+// places where sound is missing.
+long CountBreaks(const std::vector<char>& bytes, int limit)
+{
+    long breaks = 0;
+    int last = 0;
+    for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+        const int s = static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
+        if (i > 0 && std::abs(s - last) > limit) ++breaks;
+        last = s;
+    }
+    return breaks;
+}
+
+TEST(RecorderOnPulse, AUiThreadBusyForASecondLosesNothing)
+{
+    auto tone = MakeTone(2, 44100, 1000, 20);
+    Player player(tone->path);
+    auto recorder = LoadRecorder();
+    ASSERT_TRUE(recorder);
+    RecorderHost host(recorder.get());
+    QElapsedTimer clock;
+    qint64 firstData = -1;
+    host.onData = [&] {
+        if (firstData < 0) firstData = clock.elapsed();
+        RecorderHost::Collect(recorder.get(), &host.collected);
+        if (host.dataEvents == 3) QThread::msleep(1000);  // all four buffers run out meanwhile
+    };
+    clock.start();
+    ASSERT_EQ(recorder->StartRecord(), S_OK);
+    ASSERT_TRUE(SpinUntil([&] { return host.dataEvents >= 1; }, 5000));
+    SpinFor(2500);
+    const qint64 stopAt = clock.elapsed();
+    ASSERT_EQ(recorder->StopRecord(), S_OK);
+
+    // A 1000 Hz tone at half scale steps at most about 2334 between samples.
+    EXPECT_EQ(CountBreaks(host.collected, 5000), 0);
+    const double expected = 16384 + (stopAt - firstData) / 1000.0 * 176400;
+    EXPECT_GE(static_cast<double>(host.collected.size()), expected - 2 * 16384);
 }
 
 TEST(RecorderOnPulse, CapturesEightBitMonoAtALowRateInBuffersOfTheSizeAsked)
