@@ -47,24 +47,45 @@ std::unique_ptr<AlsaMixer> AlsaMixer::Open(const std::string& device)
     if (snd_mixer_attach(raw, device.c_str()) < 0) return nullptr;
     if (snd_mixer_selem_register(raw, nullptr, nullptr) < 0) return nullptr;
     if (snd_mixer_load(raw) < 0) return nullptr;
+    std::vector<ElementInfo> infos;
     for (snd_mixer_elem_t* e = snd_mixer_first_elem(raw); e != nullptr; e = snd_mixer_elem_next(e)) {
+        ElementInfo info;
+        info.name = snd_mixer_selem_get_name(e);
         if (snd_mixer_selem_is_enumerated(e)) {
-            if (snd_mixer_selem_is_enum_capture(e) && mixer->captureSource_ == nullptr)
-                mixer->captureSource_ = e;
-            continue;
+            info.captureEnum = snd_mixer_selem_is_enum_capture(e) != 0;
+            const int items = info.captureEnum ? snd_mixer_selem_get_enum_items(e) : 0;
+            for (int k = 0; k < items; ++k) {
+                char item[64] = {};
+                if (snd_mixer_selem_get_enum_item_name(e, static_cast<unsigned>(k), sizeof item - 1, item) < 0)
+                    item[0] = '\0';
+                info.enumItems.emplace_back(item);
+            }
+        } else {
+            info.captureVolume = snd_mixer_selem_has_capture_volume(e) != 0;
+            info.captureSwitch = snd_mixer_selem_has_capture_switch(e) != 0;
+            if (snd_mixer_selem_has_playback_volume(e) || snd_mixer_selem_has_playback_switch(e))
+                mixer->playbackLines_.push_back(e);
         }
-        if (snd_mixer_selem_has_capture_volume(e) || snd_mixer_selem_has_capture_switch(e))
-            mixer->captureLines_.push_back(e);
-        if (snd_mixer_selem_has_playback_volume(e) || snd_mixer_selem_has_playback_switch(e))
-            mixer->playbackLines_.push_back(e);
+        mixer->elements_.push_back(e);
+        infos.push_back(std::move(info));
     }
+    mixer->plan_ = PlanCaptureLines(infos);
+    if (mixer->plan_.sourceElement >= 0)
+        mixer->captureSource_ = mixer->elements_[static_cast<size_t>(mixer->plan_.sourceElement)];
     return mixer;
+}
+
+const LinePlan* AlsaMixer::Line(int32_t line) const
+{
+    if (line < 0 || line >= LineCount()) return nullptr;
+    return &plan_.lines[static_cast<size_t>(line)];
 }
 
 snd_mixer_elem_t* AlsaMixer::Capture(int32_t line) const
 {
-    if (line < 0 || line >= LineCount()) return nullptr;
-    return captureLines_[static_cast<size_t>(line)];
+    const LinePlan* plan = Line(line);
+    if (plan == nullptr || plan->element < 0) return nullptr;
+    return elements_[static_cast<size_t>(plan->element)];
 }
 
 snd_mixer_elem_t* AlsaMixer::Playback(int32_t line) const
@@ -75,64 +96,52 @@ snd_mixer_elem_t* AlsaMixer::Playback(int32_t line) const
 
 std::string AlsaMixer::LineName(int32_t line) const
 {
-    snd_mixer_elem_t* e = Capture(line);
-    return e ? snd_mixer_selem_get_name(e) : "";
+    const LinePlan* plan = Line(line);
+    return plan ? plan->name : "";
 }
 
 bool AlsaMixer::LineEnabled(int32_t line) const
 {
-    snd_mixer_elem_t* e = Capture(line);
+    const LinePlan* plan = Line(line);
+    if (plan == nullptr) return false;
+    snd_mixer_elem_t* e = plan->enumItem >= 0 ? captureSource_ : Capture(line);
     return e != nullptr && snd_mixer_selem_is_active(e);
-}
-
-int AlsaMixer::EnumItemForLine(int32_t line) const
-{
-    snd_mixer_elem_t* e = Capture(line);
-    if (e == nullptr || captureSource_ == nullptr) return -1;
-    const std::string name = snd_mixer_selem_get_name(e);
-    const int items = snd_mixer_selem_get_enum_items(captureSource_);
-    for (int i = 0; i < items; ++i) {
-        char item[64] = {};
-        if (snd_mixer_selem_get_enum_item_name(captureSource_, static_cast<unsigned>(i), sizeof item - 1, item) == 0 &&
-            SameName(item, name))
-            return i;
-    }
-    return -1;
 }
 
 bool AlsaMixer::LineSelected(int32_t line) const
 {
-    snd_mixer_elem_t* e = Capture(line);
-    if (e == nullptr) return false;
-    const int item = EnumItemForLine(line);
-    if (item >= 0) {
+    const LinePlan* plan = Line(line);
+    if (plan == nullptr) return false;
+    if (plan->enumItem >= 0) {
         unsigned current = 0;
         return snd_mixer_selem_get_enum_item(captureSource_, kFirstChannel, &current) == 0 &&
-               current == static_cast<unsigned>(item);
+               current == static_cast<unsigned>(plan->enumItem);
     }
-    if (!snd_mixer_selem_has_capture_switch(e)) return false;
+    snd_mixer_elem_t* e = Capture(line);
+    if (e == nullptr || !snd_mixer_selem_has_capture_switch(e)) return false;
     int on = 0;
     return snd_mixer_selem_get_capture_switch(e, FirstCaptureChannel(e), &on) == 0 && on != 0;
 }
 
 void AlsaMixer::SelectLine(int32_t line)
 {
-    snd_mixer_elem_t* e = Capture(line);
-    if (e == nullptr) return;
-    const int item = EnumItemForLine(line);
-    if (item >= 0) {
+    const LinePlan* plan = Line(line);
+    if (plan == nullptr) return;
+    if (plan->enumItem >= 0) {
         for (int c = kFirstChannel; c <= kLastChannel; ++c)
             (void)snd_mixer_selem_set_enum_item(captureSource_, static_cast<snd_mixer_selem_channel_id_t>(c),
-                                                static_cast<unsigned>(item));
+                                                static_cast<unsigned>(plan->enumItem));
         return;
     }
-    if (!snd_mixer_selem_has_capture_switch(e)) return;
+    snd_mixer_elem_t* e = Capture(line);
+    if (e == nullptr || !snd_mixer_selem_has_capture_switch(e)) return;
     (void)snd_mixer_selem_set_capture_switch_all(e, 1);
     if (snd_mixer_selem_has_capture_switch_exclusive(e)) return;  // the card deselects the others
-    for (snd_mixer_elem_t* other : captureLines_) {
-        if (other == e || !snd_mixer_selem_has_capture_switch(other)) continue;
-        if (IsCaptureMaster(snd_mixer_selem_get_name(other))) continue;
-        (void)snd_mixer_selem_set_capture_switch_all(other, 0);
+    for (int32_t other = 0; other < LineCount(); ++other) {
+        snd_mixer_elem_t* o = Capture(other);
+        if (other == line || o == nullptr || o == e || Line(other)->enumItem >= 0) continue;
+        if (!snd_mixer_selem_has_capture_switch(o) || IsCaptureMaster(snd_mixer_selem_get_name(o))) continue;
+        (void)snd_mixer_selem_set_capture_switch_all(o, 0);
     }
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // One ALSA mixer (a card's "hw:N", or any control device such as "pulse"), opened
-// and loaded for the life of the object. Recording lines are its capture elements
-// in element order; playback lines its playback elements. Volumes on 0 ... 65535.
+// and loaded for the life of the object. Recording lines are planned from its
+// capture elements and capture-source enumeration (alsa_plan.h); playback lines are
+// its playback elements in element order. Volumes on 0 ... 65535.
+
+#include "alsa_plan.h"
 
 #include <alsa/asoundlib.h>
 
@@ -18,13 +21,13 @@ public:
     [[nodiscard]] static std::unique_ptr<AlsaMixer> Open(const std::string& device);
 
     // Capture side.
-    [[nodiscard]] int32_t LineCount() const { return static_cast<int32_t>(captureLines_.size()); }
+    [[nodiscard]] int32_t LineCount() const { return static_cast<int32_t>(plan_.lines.size()); }
     [[nodiscard]] std::string LineName(int32_t line) const;
     [[nodiscard]] bool LineEnabled(int32_t line) const;
     [[nodiscard]] bool LineSelected(int32_t line) const;
     // Makes the line the only capture source: through the card's capture-source
-    // enumeration when it has an item of the line's name, otherwise by turning the
-    // line's capture switch on and every other line's off.
+    // enumeration when the line has an item there, otherwise by turning the line's
+    // capture switch on and every other line's off (the converter's own switch stays).
     void SelectLine(int32_t line);
     [[nodiscard]] int32_t LineVolume(int32_t line) const;
     void SetLineVolume(int32_t line, int32_t volume);
@@ -46,14 +49,15 @@ private:
     };
     explicit AlsaMixer(snd_mixer_t* handle);
 
+    [[nodiscard]] const LinePlan* Line(int32_t line) const;
+    // The element of the line's volume and switch; nullptr when it has none.
     [[nodiscard]] snd_mixer_elem_t* Capture(int32_t line) const;
     [[nodiscard]] snd_mixer_elem_t* Playback(int32_t line) const;
-    // The enumeration item of the capture-source element named like the line; -1 when none.
-    [[nodiscard]] int EnumItemForLine(int32_t line) const;
 
     std::unique_ptr<snd_mixer_t, Close> handle_;
-    std::vector<snd_mixer_elem_t*> captureLines_;   // owned by handle_
+    std::vector<snd_mixer_elem_t*> elements_;       // every simple element; owned by handle_
     std::vector<snd_mixer_elem_t*> playbackLines_;  // owned by handle_
+    CapturePlan plan_;
     snd_mixer_elem_t* captureSource_ = nullptr;     // the capture-source enumeration, if any
 };
 
