@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <utility>
 
 namespace nim_visualization {
 
@@ -46,40 +47,55 @@ void RasterSurface::FillPolygon(std::span<const RasterPoint> points, Pixel colou
     //   2x = 2 a.x + (2y + 1 - 2 a.y) (b.x - a.x) / (b.y - a.y),
     // whose division is exact whenever the result is a whole or half number, so ties on
     // an edge are decided by the rule and not by rounding.
-    crossings_.clear();
+    // Rows whose centre y + 0.5 lies in [lower y, upper y) of an edge, clipped.
     const size_t n = points.size();
+    const auto rowsOf = [&](const RasterPoint& a, const RasterPoint& b) {
+        const int64_t first = std::max<int64_t>(std::min(a.y, b.y), 0);
+        const int64_t last = std::min<int64_t>(std::max(a.y, b.y), height_);
+        return std::pair<int64_t, int64_t>(first, std::max(first, last));
+    };
+    // Bucket the crossings by row: count them, then place them, then sort each row.
+    rowStart_.assign(size_t(height_) + 1, 0);
+    for (size_t i = 0; i < n; ++i) {
+        const auto [first, last] = rowsOf(points[i], points[(i + 1) % n]);
+        if (first == last) continue;
+        ++rowStart_[size_t(first)];
+        --rowStart_[size_t(last)];
+    }
+    int32_t running = 0, total = 0;
+    for (int32_t y = 0; y < height_; ++y) {
+        running += rowStart_[size_t(y)];
+        rowStart_[size_t(y)] = total;
+        total += running;
+    }
+    rowStart_[size_t(height_)] = total;
+    crossings_.resize(size_t(total));
+    rowFill_.assign(rowStart_.begin(), rowStart_.end() - 1);
+
     for (size_t i = 0; i < n; ++i) {
         const RasterPoint a = points[i];
         const RasterPoint b = points[(i + 1) % n];
-        if (a.y == b.y) continue;  // horizontal edges never cross a centre line
-        const int64_t yLow = std::min(a.y, b.y);
-        const int64_t yHigh = std::max(a.y, b.y);
-        // Rows whose centre y + 0.5 lies in [yLow, yHigh).
-        const int64_t first = std::max<int64_t>(yLow, 0);
-        const int64_t last = std::min<int64_t>(yHigh, height_);
+        const auto [first, last] = rowsOf(a, b);  // a horizontal edge has no rows
         const int64_t dx = int64_t(b.x) - a.x;
         const int64_t dy = int64_t(b.y) - a.y;
         for (int64_t y = first; y < last; ++y) {
             const int64_t numerator = (2 * y + 1 - 2 * int64_t(a.y)) * dx;
-            crossings_.push_back({int32_t(y), 2.0 * a.x + double(numerator) / double(dy)});
+            crossings_[size_t(rowFill_[size_t(y)]++)] = 2.0 * a.x + double(numerator) / double(dy);
         }
     }
-    std::sort(crossings_.begin(), crossings_.end(), [](const Crossing& l, const Crossing& r) {
-        return l.row != r.row ? l.row < r.row : l.x2 < r.x2;
-    });
+
     // Pixel x is inside a span [x2a, x2b) when x2a <= 2x + 1 < x2b. A closed figure
     // crosses each centre line an even number of times; spans pair up within a row.
-    for (size_t start = 0; start < crossings_.size();) {
-        size_t end = start;
-        while (end < crossings_.size() && crossings_[end].row == crossings_[start].row) ++end;
-        const int32_t y = crossings_[start].row;
-        for (size_t i = start; i + 1 < end; i += 2) {
-            const double from = std::ceil((crossings_[i].x2 - 1.0) / 2.0);
-            const double to = std::ceil((crossings_[i + 1].x2 - 1.0) / 2.0);
+    for (int32_t y = 0; y < height_; ++y) {
+        double* begin = crossings_.data() + rowStart_[size_t(y)];
+        double* end = crossings_.data() + rowStart_[size_t(y) + 1];
+        std::sort(begin, end);
+        for (double* x2 = begin; x2 + 1 < end; x2 += 2) {
+            const double from = std::ceil((x2[0] - 1.0) / 2.0);
+            const double to = std::ceil((x2[1] - 1.0) / 2.0);
             FillRect(int32_t(std::clamp(from, 0.0, double(width_))), y,
                      int32_t(std::clamp(to, 0.0, double(width_))), y + 1, colour);
         }
-        start = end;
     }
 }
 

@@ -53,12 +53,11 @@ private:
     int32_t width_ = 0;
     int32_t height_ = 0;
     std::vector<Pixel> pixels_;
-    // Per-frame scratch of the polygon fill: (row, doubled x) of every edge crossing.
-    struct Crossing {
-        int32_t row;
-        double x2;
-    };
-    std::vector<Crossing> crossings_;
+    // Scratch of the polygon fill, kept between frames: the doubled x of every edge
+    // crossing, grouped by row; row y's crossings start at rowStart_[y].
+    std::vector<double> crossings_;
+    std::vector<int32_t> rowStart_;
+    std::vector<int32_t> rowFill_;
 };
 
 }  // namespace nim_visualization

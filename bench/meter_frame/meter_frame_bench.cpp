@@ -5,7 +5,6 @@
 #include "meter_renderer.h"
 #include "meter_widget.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -65,10 +64,9 @@ std::vector<uint8_t> Block(unsigned seed)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int main()
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // Painting into an image needs no application object or display.
     constexpr int kW = 331, kH = 74;
     const MeterRect bounds{0, 0, kW, kH};
 
