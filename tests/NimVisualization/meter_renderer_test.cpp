@@ -95,6 +95,28 @@ TEST(MeterIdle, EnvelopeStyleShowsTheCentreLineAndOtherStylesTheBareBackground)
         for (int32_t x = 0; x < kW; ++x) ASSERT_EQ(m.screen.at(x, y), colours::kBackground);
 }
 
+TEST(MeterIdle, ZonesIncludeTheMidHeightInYellowAndStartRedAboveTheHighHeight)
+{
+    // Tick height 2 and gap 2: row r has its bottom edge h = 2 + 4r above the bottom.
+    Meter m(8, 80);
+    m.renderer.settings() = {0, 58, 30, 4, 2, 2};
+    ASSERT_EQ(m.Draw(), MeterRenderer::kDone);
+    const auto rowColour = [&](int32_t row) { return m.screen.at(2, 80 - 2 - 4 * row - 1); };
+    EXPECT_EQ(rowColour(6), colours::kUnlitGreen);   // h = 26
+    EXPECT_EQ(rowColour(7), colours::kUnlitYellow);  // h = 30, the mid height itself
+    EXPECT_EQ(rowColour(14), colours::kUnlitYellow); // h = 58, the high height itself
+    EXPECT_EQ(rowColour(15), colours::kUnlitRed);    // h = 62
+    EXPECT_EQ(m.screen.at(2, 80 - 2), colours::kBackground);  // the gap under row 0
+
+    // A mid height above the high height leaves no yellow zone.
+    m.renderer.settings().MidPosition = 50;
+    m.renderer.settings().HighPosition = 20;
+    ASSERT_EQ(m.Draw(), MeterRenderer::kDone);
+    EXPECT_EQ(rowColour(4), colours::kUnlitGreen);  // h = 18
+    EXPECT_EQ(rowColour(5), colours::kUnlitRed);    // h = 22
+    EXPECT_EQ(rowColour(12), colours::kUnlitRed);   // h = 50
+}
+
 TEST(MeterBars, SineOnBin68LightsColumn11UpToRow27WithItsPeakInRow28)
 {
     Meter m;
@@ -236,6 +258,13 @@ TEST(MeterEdges, UnusableTickSizesAndEmptyAreasDrawWithoutFailing)
     m.renderer.settings().TickHeight = -5;  // row pitch below 0
     ASSERT_EQ(m.Draw(), MeterRenderer::kDone);
     EXPECT_EQ(m.screen.at(TickLeft(11), TickY(0)), colours::kBackground);
+
+    // An envelope area too narrow for two columns shows only its centre line.
+    m.renderer.settings().style = 1;
+    EXPECT_EQ(m.renderer.OnDraw(m.target, {0, 0, 2, 10}), MeterRenderer::kDone);
+    EXPECT_EQ(m.screen.at(0, 4), colours::kEnvelope);
+    EXPECT_EQ(m.screen.at(1, 5), colours::kEnvelope);
+    EXPECT_EQ(m.screen.at(1, 6), colours::kBackground);
 
     m.screen.Fill(Rgb(1, 2, 3));
     EXPECT_EQ(m.renderer.OnDraw(m.target, {10, 10, 10, 10}), MeterRenderer::kDone);
