@@ -251,6 +251,7 @@ private:
     std::string firstError_;
     std::atomic<bool> rendering_{false};
     std::atomic<bool> errorQueued_{false};
+    std::atomic<bool> atEnd_{false};  // every stream has ended; cleared by a seek
     bool reported_ = false;
 };
 
@@ -468,6 +469,10 @@ HRESULT FilterGraph::GetCurrentPosition(REFERENCE_TIME* position)
     if (!rendered_) return E_NOTIMPL;
     gint64 ns = 0;
     if (!gst_element_query_position(playbin_.get(), GST_FORMAT_TIME, &ns) || ns < 0) return E_FAIL;
+    // The audio sink reports what the sound server has played, which can lag behind the
+    // end of the file; once every stream has ended the position is the end.
+    gint64 end = 0;
+    if (atEnd_ && gst_element_query_duration(playbin_.get(), GST_FORMAT_TIME, &end) && end > ns) ns = end;
     *position = ns / 100;
     return S_OK;
 }
@@ -497,6 +502,7 @@ HRESULT FilterGraph::SetPositions(REFERENCE_TIME* current, DWORD currentFlags, R
                                                          : GST_SEEK_FLAG_ACCURATE;
     if (!gst_element_seek_simple(playbin_.get(), GST_FORMAT_TIME, static_cast<GstSeekFlags>(flags), ns))
         return E_FAIL;
+    atEnd_ = false;
     return S_OK;
 }
 
@@ -511,6 +517,7 @@ void FilterGraph::onBusMessage(GstMessage* message)
 {
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS:
+        atEnd_ = true;
         events_.push({EC_COMPLETE, 0, 0});
         break;
     case GST_MESSAGE_ERROR: {

@@ -95,4 +95,11 @@ size_t FirstSoundingFrame(const std::vector<float>& stereo, float threshold)
     return frames;
 }
 
+size_t LastSoundingFrame(const std::vector<float>& stereo, float threshold)
+{
+    for (size_t i = stereo.size() / 2; i > 0; --i)
+        if (std::fabs(stereo[2 * i - 2]) > threshold || std::fabs(stereo[2 * i - 1]) > threshold) return i - 1;
+    return 0;
+}
+
 }  // namespace player_test

@@ -42,5 +42,7 @@ double ToneLevel(const std::vector<float>& stereo, int channel, double hz, size_
 // The first frame whose absolute value exceeds `threshold` in either channel, or the
 // frame count when there is none.
 size_t FirstSoundingFrame(const std::vector<float>& stereo, float threshold);
+// The last such frame, or 0 when there is none.
+size_t LastSoundingFrame(const std::vector<float>& stereo, float threshold);
 
 }  // namespace player_test

@@ -56,17 +56,28 @@ bool Near(QRgb pixel, Rgb want)
            std::abs(qBlue(pixel) - want.b) < 45;
 }
 
-// The SMPTE bars, 320x240 fitted into 323x252: 323x242 starting at y = 5.
-bool ShowsBars(QWidget& owner)
+std::string Describe(QRgb p)
+{
+    return "(" + std::to_string(qRed(p)) + "," + std::to_string(qGreen(p)) + "," + std::to_string(qBlue(p)) + ")";
+}
+
+// The SMPTE bars, 320x240 fitted into 323x252: 323x242 starting at y = 5, black above
+// and below. `seen` receives the sampled pixels.
+bool ShowsBars(QWidget& owner, std::string* seen = nullptr)
 {
     const QImage shot = owner.grab().toImage();
-    const Rgb bars[] = {{191, 191, 191}, {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
-                        {191, 0, 191},   {191, 0, 0},   {0, 0, 191}};
+    const Rgb bars[] = {{240, 240, 240}, {240, 240, 0}, {0, 240, 240}, {0, 240, 0},
+                        {240, 0, 240},   {240, 0, 0},   {0, 0, 240}};
+    bool all = true;
     for (int i = 0; i < 7; ++i) {
-        const int x = static_cast<int>((i + 0.5) * 323 / 7);
-        if (!Near(shot.pixel(x, 80), bars[i])) return false;
+        const QRgb p = shot.pixel(static_cast<int>((i + 0.5) * 323 / 7), 80);
+        if (seen) *seen += Describe(p);
+        all = all && Near(p, bars[i]);
     }
-    return Near(shot.pixel(160, 1), {0, 0, 0}) && Near(shot.pixel(160, 250), {0, 0, 0});
+    const QRgb top = shot.pixel(160, 1);
+    const QRgb bottom = shot.pixel(160, 250);
+    if (seen) *seen += " top " + Describe(top) + " bottom " + Describe(bottom);
+    return all && Near(top, {0, 0, 0}) && Near(bottom, {0, 0, 0});
 }
 
 QWidget* FullScreenWindow()
@@ -109,7 +120,9 @@ TEST_F(PlayerVideo, AviAndMpgFramesArePaintedScaledIntoTheOwner)
         Owner owner;
         play(file, owner);
         EXPECT_EQ(Duration(player.get()), 3);
-        EXPECT_TRUE(test_support::SpinUntil([&] { return ShowsBars(owner); }, 5000));
+        std::string seen;
+        EXPECT_TRUE(test_support::SpinUntil([&] { return ShowsBars(owner); }, 5000) || ShowsBars(owner, &seen))
+            << seen;
         // The mouse reaches the owner through the video.
         EXPECT_EQ(owner.childAt(160, 126), nullptr);
         EXPECT_TRUE(test_support::SpinUntil([&] { return owner.graphEvents >= 1; }, 10000));
