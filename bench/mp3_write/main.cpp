@@ -193,10 +193,13 @@ int main(int argc, char** argv)
     std::string command;
     for (const char* a : kLameArgs) command += std::string(a) + " ";
     std::printf("mp3_write: %.0f s of stereo 44100 Hz sound, 128 kbit/s, best of %d rounds\n", seconds, rounds);
-    std::printf("mp3_write: control: %.2f s cpu, %.2f s wall, %.1f x real time, %ju bytes\n", bestOurs.cpu,
-                bestOurs.wall, seconds / bestOurs.wall, bestOurs.bytes);
-    std::printf("mp3_write: lame:    %.2f s cpu, %.2f s wall, %.1f x real time, %ju bytes (%sinput.wav out.mp3)\n",
-                bestLame.cpu, bestLame.wall, seconds / bestLame.wall, bestLame.bytes, command.c_str());
+    // Speed as multiples of real time, by CPU time (steady) and by wall time (depends on load).
+    std::printf("mp3_write: control: %.2f s cpu = %.1f x real time, %.2f s wall = %.1f x real time, %ju bytes\n",
+                bestOurs.cpu, seconds / bestOurs.cpu, bestOurs.wall, seconds / bestOurs.wall, bestOurs.bytes);
+    std::printf("mp3_write: lame:    %.2f s cpu = %.1f x real time, %.2f s wall = %.1f x real time, %ju bytes"
+                " (%sinput.wav out.mp3)\n",
+                bestLame.cpu, seconds / bestLame.cpu, bestLame.wall, seconds / bestLame.wall, bestLame.bytes,
+                command.c_str());
     std::printf("mp3_write: the two files are %s\n", same ? "byte for byte the same" : "DIFFERENT");
     std::printf("mp3_write: cpu ratio %.2f vs lame (goal <= 1.10)\n", bestOurs.cpu / bestLame.cpu);
     return 0;
