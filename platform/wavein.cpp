@@ -44,34 +44,53 @@ struct PaSimpleFree {
 };
 using PaSimplePtr = std::unique_ptr<pa_simple, PaSimpleFree>;
 
+// How long a start waits for the server to accept the stream.
+constexpr auto kConnectTimeout = std::chrono::milliseconds(800);
+
 // What the reader thread shares with its device. The thread holds its own reference:
-// a read that waits for a source delivering nothing may outlive the device, and then
-// frees the stream itself when the read returns.
+// a connection or a read that waits on an unresponsive server or a source delivering
+// nothing may outlive the device, and the thread then frees the stream itself.
 struct PulseReader {
     wavein_detail::BufferQueue queue;
-    PaSimplePtr stream;
+    pa_sample_spec spec{};
+    pa_channel_map map{};
+    pa_buffer_attr attr{};
     size_t chunkBytes = 0;
-    std::mutex doneMutex;
-    std::condition_variable doneCv;
+
+    std::mutex mutex;  // guards the fields below
+    std::condition_variable changed;
+    enum class Connection { Pending, Ready, Failed } connection = Connection::Pending;
+    int error = 0;
     bool finished = false;
 };
 
-void ReadLoop(const std::shared_ptr<PulseReader>& reader)
+void ConnectAndRead(const std::shared_ptr<PulseReader>& reader)
 {
-    std::vector<char> chunk(reader->chunkBytes);
-    for (;;) {
-        const size_t want = reader->queue.nextReadSize(reader->chunkBytes);
-        if (want == 0) break;  // stopped
-        int error = 0;
-        if (pa_simple_read(reader->stream.get(), chunk.data(), want, &error) < 0) {
-            reader->queue.markFailed();
-            break;
-        }
-        if (reader->queue.fill(chunk.data(), want) < want) break;  // stopped meanwhile
+    int error = 0;
+    PaSimplePtr stream(pa_simple_new(nullptr, "Chorvane", PA_STREAM_RECORD, nullptr, "Recording", &reader->spec,
+                                     &reader->map, &reader->attr, &error));
+    {
+        std::lock_guard lock(reader->mutex);
+        reader->connection = stream ? PulseReader::Connection::Ready : PulseReader::Connection::Failed;
+        reader->error = error;
+        reader->changed.notify_all();
     }
-    std::lock_guard lock(reader->doneMutex);
+    if (stream) {
+        std::vector<char> chunk(reader->chunkBytes);
+        for (;;) {
+            const size_t want = reader->queue.nextReadSize(reader->chunkBytes);
+            if (want == 0) break;  // stopped
+            if (pa_simple_read(stream.get(), chunk.data(), want, &error) < 0) {
+                reader->queue.markFailed();
+                break;
+            }
+            if (reader->queue.fill(chunk.data(), want) < want) break;  // stopped meanwhile
+        }
+    }
+    stream.reset();
+    std::lock_guard lock(reader->mutex);
     reader->finished = true;
-    reader->doneCv.notify_all();
+    reader->changed.notify_all();
 }
 
 MMRESULT ResultForPulseError(int error)
@@ -137,34 +156,41 @@ public:
         const size_t frame = format_.nBlockAlign;
         // Fragments of one buffer: the server sends each buffer's worth when it is full.
         const DWORD bufferBytes = waiting_.empty() ? 16384 : waiting_.front()->dwBufferLength;
-        pa_sample_spec spec{};
-        spec.format = format_.wBitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
-        spec.rate = format_.nSamplesPerSec;
-        spec.channels = static_cast<uint8_t>(format_.nChannels);
-        pa_channel_map map;
-        pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
-        pa_buffer_attr attr;
-        attr.maxlength = static_cast<uint32_t>(-1);
-        attr.tlength = static_cast<uint32_t>(-1);
-        attr.prebuf = static_cast<uint32_t>(-1);
-        attr.minreq = static_cast<uint32_t>(-1);
-        attr.fragsize = std::max<DWORD>(bufferBytes - bufferBytes % frame, frame);
-        int error = 0;
-        PaSimplePtr stream(pa_simple_new(nullptr, "Chorvane", PA_STREAM_RECORD, nullptr, "Recording",
-                                         &spec, &map, &attr, &error));
-        if (!stream) return ResultForPulseError(error);
-
         auto reader = std::make_shared<PulseReader>();
-        reader->stream = std::move(stream);
+        reader->spec.format = format_.wBitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+        reader->spec.rate = format_.nSamplesPerSec;
+        reader->spec.channels = static_cast<uint8_t>(format_.nChannels);
+        pa_channel_map_init_extend(&reader->map, reader->spec.channels, PA_CHANNEL_MAP_DEFAULT);
+        reader->attr.maxlength = static_cast<uint32_t>(-1);
+        reader->attr.tlength = static_cast<uint32_t>(-1);
+        reader->attr.prebuf = static_cast<uint32_t>(-1);
+        reader->attr.minreq = static_cast<uint32_t>(-1);
+        reader->attr.fragsize = std::max<DWORD>(bufferBytes - bufferBytes % frame, frame);
         // Reads of a quarter buffer: a reset keeps what has arrived of the current buffer.
         size_t chunk = std::max<size_t>(bufferBytes / 4, frame);
         chunk = std::min<size_t>(chunk - chunk % frame, 65536 - 65536 % frame);
         reader->chunkBytes = std::max(chunk, frame);
         reader->queue.setTarget(window_, self(), frame);
+
+        // The connection is made on the reader thread, so that a server that never
+        // answers costs the caller no more than the timeout.
+        reader_ = reader;
+        thread_ = std::thread([reader] { ConnectAndRead(reader); });
+        PulseReader::Connection connection;
+        int error;
+        {
+            std::unique_lock lock(reader->mutex);
+            reader->changed.wait_for(lock, kConnectTimeout,
+                                     [&] { return reader->connection != PulseReader::Connection::Pending; });
+            connection = reader->connection;
+            error = reader->error;
+        }
+        if (connection != PulseReader::Connection::Ready) {
+            stopReader(std::chrono::milliseconds(connection == PulseReader::Connection::Failed ? 250 : 0));
+            return connection == PulseReader::Connection::Failed ? ResultForPulseError(error) : MMSYSERR_NODRIVER;
+        }
         for (WAVEHDR* h : waiting_) reader->queue.adopt(h);
         waiting_.clear();
-        reader_ = reader;
-        thread_ = std::thread([reader] { ReadLoop(reader); });
         return MMSYSERR_NOERROR;
     }
 
@@ -199,18 +225,14 @@ private:
 
     // Ends the reader. A reader blocked in a read (a source that delivers nothing) is
     // left to finish on its own: it no longer touches any buffer of ours.
-    void stopReader()
+    void stopReader(std::chrono::milliseconds wait = std::chrono::milliseconds(250))
     {
         if (!reader_) return;
         reader_->queue.stop();
-        {
-            std::unique_lock lock(reader_->doneMutex);
-            reader_->doneCv.wait_for(lock, std::chrono::milliseconds(250), [&] { return reader_->finished; });
-        }
         bool finished;
         {
-            std::lock_guard lock(reader_->doneMutex);
-            finished = reader_->finished;
+            std::unique_lock lock(reader_->mutex);
+            finished = reader_->changed.wait_for(lock, wait, [&] { return reader_->finished; });
         }
         if (finished)
             thread_.join();

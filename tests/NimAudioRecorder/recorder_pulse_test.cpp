@@ -289,20 +289,39 @@ pid_t DaemonPid(const std::string& socket)
     return 0;
 }
 
+// A second private server of our own, used by this process while the object lives.
+class SecondServer {
+public:
+    SecondServer()
+        : script_(QStringLiteral(CHORVANE_SOURCE_DIR "/scripts/pulse-private")),
+          folder_(dir_.filePath("pulse")),
+          socket_(folder_.toStdString() + "/native")
+    {
+        started_ = RunScript(script_, {"start", folder_}) == 0;
+        if (started_) server_.emplace("PULSE_SERVER", "unix:" + socket_);
+    }
+    ~SecondServer()
+    {
+        if (const pid_t daemon = pid()) kill(daemon, SIGCONT);
+        server_.reset();
+        RunScript(script_, {"stop", folder_});
+    }
+    [[nodiscard]] bool started() const { return started_; }
+    [[nodiscard]] pid_t pid() const { return DaemonPid(socket_); }
+
+private:
+    QTemporaryDir dir_;
+    QString script_;
+    QString folder_;
+    std::string socket_;
+    bool started_ = false;
+    std::optional<ScopedEnv> server_;
+};
+
 TEST(RecorderOnPulse, TheServerDyingMidCaptureNeitherCrashesNorHangsAndKeepsWhatCame)
 {
-    QTemporaryDir dir;
-    const std::string folder = dir.filePath("pulse").toStdString();
-    const QString script = QStringLiteral(CHORVANE_SOURCE_DIR "/scripts/pulse-private");
-    ASSERT_EQ(RunScript(script, {"start", QString::fromStdString(folder)}), 0);
-    const std::string socket = folder + "/native";
-    struct Cleanup {
-        QString script;
-        QString folder;
-        ~Cleanup() { RunScript(script, {"stop", folder}); }
-    } cleanup{script, QString::fromStdString(folder)};
-
-    ScopedEnv server("PULSE_SERVER", "unix:" + socket);
+    SecondServer second;
+    ASSERT_TRUE(second.started());
     auto tone = MakeTone(2, 44100, 1000, 30);
     Player player(tone->path);
     auto recorder = LoadRecorder();
@@ -311,7 +330,7 @@ TEST(RecorderOnPulse, TheServerDyingMidCaptureNeitherCrashesNorHangsAndKeepsWhat
     ASSERT_EQ(recorder->StartRecord(), S_OK);
     ASSERT_TRUE(SpinUntil([&] { return host.dataEvents >= 3; }, 6000));
 
-    const pid_t daemon = DaemonPid(socket);
+    const pid_t daemon = second.pid();
     ASSERT_GT(daemon, 0);
     ASSERT_EQ(kill(daemon, SIGKILL), 0);
     SpinFor(800);
@@ -330,6 +349,29 @@ TEST(RecorderOnPulse, TheServerDyingMidCaptureNeitherCrashesNorHangsAndKeepsWhat
     clock.restart();
     EXPECT_EQ(recorder->StartRecord(), E_FAIL);
     EXPECT_LT(clock.elapsed(), 1000);
+}
+
+TEST(RecorderOnPulse, AServerThatDoesNotAnswerFailsTheStartWithinASecond)
+{
+    SecondServer second;
+    ASSERT_TRUE(second.started());
+    const pid_t daemon = second.pid();
+    ASSERT_GT(daemon, 0);
+    ASSERT_EQ(kill(daemon, SIGSTOP), 0);
+    auto recorder = LoadRecorder();
+    ASSERT_TRUE(recorder);
+    RecorderHost host(recorder.get());
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(recorder->StartRecord(), E_FAIL);
+    EXPECT_LT(clock.elapsed(), 1000);
+    SpinFor(300);
+    EXPECT_EQ(host.timerEvents, 0);
+    // Once the server answers again, capture works.
+    ASSERT_EQ(kill(daemon, SIGCONT), 0);
+    SpinFor(200);
+    EXPECT_EQ(recorder->StartRecord(), S_OK);
+    EXPECT_EQ(recorder->StopRecord(), S_OK);
 }
 
 }  // namespace
