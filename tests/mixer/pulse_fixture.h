@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -37,10 +37,13 @@ protected:
     static std::vector<int> SourcePercents(const std::string& source)
     {
         const std::string text = RunCommand("pactl get-source-volume " + source).output;
+        // "Volume: front-left: 24248 /  37% / -25.91 dB,   front-right: ..."
         std::vector<int> percents;
-        const std::regex percent(R"((\d+)%)");
-        for (auto it = std::sregex_iterator(text.begin(), text.end(), percent); it != std::sregex_iterator(); ++it)
-            percents.push_back(std::stoi((*it)[1]));
+        for (size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1)) {
+            size_t begin = at;
+            while (begin > 0 && std::isdigit(static_cast<unsigned char>(text[begin - 1]))) --begin;
+            if (begin < at) percents.push_back(std::stoi(text.substr(begin, at - begin)));
+        }
         return percents;
     }
 
