@@ -4,6 +4,7 @@
 #include "message_window.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -33,6 +34,16 @@ public:
 private:
     IUnknown* object_;
 };
+
+// The period a timer interval gives, as the platform timer treats it: below 10 ms the
+// shortest period, 10 ms (not a loop that fires as fast as it can); a negative value,
+// read as unsigned, the longest.
+int TimerPeriod(LONG interval)
+{
+    constexpr int kShortest = 10;
+    if (interval < 0) return INT_MAX;
+    return interval < kShortest ? kShortest : interval;
+}
 
 }  // namespace
 
@@ -173,7 +184,7 @@ HRESULT CNimAudioRecorderObject::StartRecord()
         RetireNotificationWindow();
         return E_FAIL;
     }
-    window_->setTimer(kTimerId, timerInterval_);
+    window_->setTimer(kTimerId, TimerPeriod(timerInterval_));
     return S_OK;
 }
 
@@ -228,7 +239,7 @@ HRESULT CNimAudioRecorderObject::ContinueRecord()
         (void)StopRecord();
     }
     (void)StartRecord();
-    if (engine_.IsCapturing() && window_) window_->setTimer(kTimerId, timerInterval_);
+    if (engine_.IsCapturing() && window_) window_->setTimer(kTimerId, TimerPeriod(timerInterval_));
     return S_OK;
 }
 

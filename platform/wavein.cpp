@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -174,8 +174,12 @@ public:
 
         // The connection is made on the reader thread, so that a server that never
         // answers costs the caller no more than the timeout.
+        try {
+            thread_ = std::thread([reader] { ConnectAndRead(reader); });
+        } catch (const std::system_error&) {
+            return MMSYSERR_NOMEM;
+        }
         reader_ = reader;
-        thread_ = std::thread([reader] { ConnectAndRead(reader); });
         PulseReader::Connection connection;
         int error;
         {

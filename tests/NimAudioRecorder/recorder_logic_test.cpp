@@ -308,6 +308,14 @@ TEST_F(RecorderLogic, OnTimerFiresWhileCapturingAndNeverWhileIdle)
     const int ticks = host->timerEvents;
     SpinFor(200);
     EXPECT_EQ(host->timerEvents, ticks);
+
+    // An interval of 0 is the shortest period of the platform timer, not a busy loop.
+    ASSERT_EQ(control->put_TimerInterval(0), S_OK);
+    ASSERT_EQ(control->StartRecord(), S_OK);
+    SpinFor(200);
+    ASSERT_EQ(control->StopRecord(), S_OK);
+    EXPECT_GE(host->timerEvents - ticks, 5);
+    EXPECT_LE(host->timerEvents - ticks, 21);
 }
 
 TEST_F(RecorderLogic, AFailedStartLeavesNothingOpenAllocatedOrTicking)
