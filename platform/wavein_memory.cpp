@@ -3,7 +3,6 @@
 #include "wavein_state.h"
 #include "window_handles.h"
 
-#include <deque>
 #include <optional>
 
 class MemoryWaveIn;
@@ -117,20 +116,22 @@ private:
 MemoryWaveInSource::MemoryWaveInSource() : state_(std::make_shared<State>()) {}
 MemoryWaveInSource::~MemoryWaveInSource() = default;
 
-std::unique_ptr<WaveInDevice> MemoryWaveInSource::createDevice()
+namespace {
+
+std::unique_ptr<WaveInDevice> MakeDevice(const std::shared_ptr<MemoryWaveInSource::State>& state)
 {
-    if (state_->enter(Step::Create)) return nullptr;
-    return std::make_unique<MemoryWaveIn>(state_);
+    if (state->enter(MemoryWaveInSource::Step::Create)) return nullptr;
+    return std::make_unique<MemoryWaveIn>(state);
 }
+
+}  // namespace
+
+std::unique_ptr<WaveInDevice> MemoryWaveInSource::createDevice() { return MakeDevice(state_); }
 
 std::function<std::unique_ptr<WaveInDevice>()> MemoryWaveInSource::factory()
 {
-    // The devices keep the state alive; the factory holds it too, so it may outlive us.
-    auto state = state_;
-    return [state]() -> std::unique_ptr<WaveInDevice> {
-        if (state->enter(Step::Create)) return nullptr;
-        return std::make_unique<MemoryWaveIn>(state);
-    };
+    // The devices keep the state alive; so does the factory, which may outlive us.
+    return [state = state_] { return MakeDevice(state); };
 }
 
 size_t MemoryWaveInSource::feed(const void* data, size_t bytes)

@@ -262,6 +262,17 @@ TEST_F(RecorderLogic, PauseClosesTheDeviceAndContinueOpensANewOne)
     EXPECT_EQ(source.calls(Step::Close), 2);
     EXPECT_TRUE(source.deviceStarted());
     EXPECT_TRUE(control->timerRunning());
+
+    // So does a start while capturing; what the device held is handed out first.
+    std::vector<long> sizes;
+    host->onData = [&] { sizes.push_back(RecorderHost::Collect(control, nullptr)); };
+    const auto part = Pattern(3000, 3);
+    ASSERT_EQ(source.feed(part.data(), part.size()), part.size());
+    ASSERT_EQ(control->StartRecord(), S_OK);
+    EXPECT_EQ(sizes, std::vector<long>{3000});
+    EXPECT_EQ(source.calls(Step::Open), 4);
+    EXPECT_EQ(source.liveDevices(), 1);
+    EXPECT_TRUE(control->timerRunning());
 }
 
 TEST_F(RecorderLogic, FormatBufferSizeAndIntervalChangedWhileCapturingWaitForTheNextStart)
