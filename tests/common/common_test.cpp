@@ -202,6 +202,8 @@ TEST(EncodeSearchText, EncodesGbkBytesForAQueryString)
     EXPECT_EQ(TfrmCommon::EncodeSearchText("09AZaz-_.~%+&="), "09AZaz%2D%5F%2E%7E%25%2B%26%3D");
     EXPECT_EQ(TfrmCommon::EncodeSearchText("卡拉 OK"), "%BF%A8%C0%AD+OK");
     EXPECT_EQ(TfrmCommon::EncodeSearchText("\t\n"), "%09%0A");
+    // A character GBK cannot hold goes out as "?", never as broken bytes.
+    EXPECT_EQ(TfrmCommon::EncodeSearchText("K🎤"), "K%3F");
 }
 
 TEST_F(Common, WelcomeDialogAndSkinKeys)
