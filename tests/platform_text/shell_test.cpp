@@ -51,6 +51,11 @@ TEST(Shell, OpenHandsTheAddressToTheDesktopOpener)
     EXPECT_TRUE(test_support::SpinUntil([&] { return FileHolds(out, "1|" + song); }, 10000))
         << TempFolder::Read(out);
 
+    std::filesystem::remove(out);
+    shell::Open("-n.mp3");
+    EXPECT_TRUE(test_support::SpinUntil([&] { return FileHolds(out, "1|./-n.mp3"); }, 10000))
+        << TempFolder::Read(out);
+
     ::setenv("PATH", oldPath.c_str(), 1);
 }
 
