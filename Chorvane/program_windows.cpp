@@ -5,6 +5,7 @@
 #include "UnitMain.h"
 #include "Unit_common.h"
 #include "mixer_interfaces.h"
+#include "recorder_settings.h"
 
 #include <QCoreApplication>
 
@@ -21,6 +22,8 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
         frmCommon_ = std::make_unique<TfrmCommon>(programFolder, TfrmCommon::DataFolderFor(executableFolder));
     }
     frmMain_->SetPartners(frmDisplay_, frmLyric_.get(), frmCommon_.get(), mixers_.get());
+    // The recorder settings as config.ini holds them become the main window's working values.
+    frmMain_->SetWorkingValues(recorder_settings::Load(frmCommon_->ConfigPath()));
 }
 
 ProgramWindows::~ProgramWindows()

@@ -3,6 +3,8 @@
 // until the program ends: the main window, the display window, the lyric holder,
 // the shared services and the mixer libraries.
 
+#include "mixer_interfaces.h"
+
 #include <memory>
 #include <string>
 
@@ -10,9 +12,6 @@ class TfrmMain;
 class TfrmDisplay;
 class TfrmLyric;
 class TfrmCommon;
-namespace mixer {
-class IMixerLibraries;
-}
 
 class ProgramWindows {
 public:

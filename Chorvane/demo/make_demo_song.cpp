@@ -149,12 +149,12 @@ int main(int argc, char** argv)
         const int* phrase = line % 2 == 0 ? phraseA : phraseB;
         for (int n = 0; n < 8; ++n) melody.Note(start + n * kBeat, kBeat * 0.9, phrase[n], 0.22, false, 0.006);
         const int centis = static_cast<int>(std::lround(start * 100.0));
-        char tag[16];
+        char tag[48];
         std::snprintf(tag, sizeof tag, "[%02d:%02d.%02d]", centis / 6000, (centis / 100) % 60, centis % 100);
         lrc << tag << words[line] << "\n";
     }
     const int endCentis = static_cast<int>(std::lround((introBars + songBars) * kBar * 100.0));
-    char tag[16];
+    char tag[48];
     std::snprintf(tag, sizeof tag, "[%02d:%02d.%02d]", endCentis / 6000, (endCentis / 100) % 60, endCentis % 100);
     lrc << tag << "(the band plays out)\n";
 

@@ -1,0 +1,110 @@
+// CPU time and peak memory of a whole take: the program playing a 60-second audio
+// accompaniment with lyrics while recording the sound server's monitor to MP3,
+// against stock tools doing the same work in the same run (gst-launch-1.0 playing
+// the file, parec | lame recording the monitor at the same settings).
+// Needs a sound server; for a private one:
+//     eval "$(scripts/pulse-private start)"; build/bin/take_cpu [seconds]
+#include "UnitMain.h"
+#include "event_loop.h"
+#include "message_box.h"
+#include "program_windows.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+struct Usage {
+    double cpuSeconds = 0;
+    long peakKiB = 0;
+};
+
+double Seconds(const timeval& t)
+{
+    return t.tv_sec + t.tv_usec / 1e6;
+}
+
+// Runs a command line (through /bin/sh) and returns its and its children's usage.
+Usage RunMeasured(const std::string& command)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    return {Seconds(usage.ru_utime) + Seconds(usage.ru_stime), usage.ru_maxrss};
+}
+
+int TakeMode(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QString folder = QString::fromLocal8Bit(argv[2]);
+    message_box::SetSink([](const QString& text) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
+    ProgramWindows windows(nullptr, QDir(folder).filePath("program").toStdString());
+    TfrmMain& main = windows.frmMain();
+    main.show();
+    main.EditKaraokeFile->setText(QDir(folder).filePath("song.mp3"));
+    main.EditLRCFile->setText(QDir(folder).filePath("song.lrc"));
+    main.ButtonRecord->click();
+    const bool ended = test_support::SpinUntil([&] { return main.takeState() == 0; }, 3600 * 1000);
+    return ended && QDir(QDir(folder).filePath("program/my_songs")).entryList({"*.mp3"}).size() == 1 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 3 && std::string(argv[1]) == "--take") return TakeMode(argc, argv);
+    if (!std::getenv("PULSE_SERVER")) {
+        std::fprintf(stderr, "take_cpu: start a sound server first: eval \"$(scripts/pulse-private start)\"\n");
+        return 2;
+    }
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
+    QTemporaryDir dir;
+    const std::string d = dir.path().toStdString();
+    std::string lrc;
+    for (int i = 0; i < seconds; i += 2) {
+        char line[64];
+        std::snprintf(line, sizeof line, "[%02d:%02d.00]Line at %d seconds\n", i / 60, i % 60, i);
+        lrc += line;
+    }
+    QDir().mkpath(QString::fromStdString(d + "/program/language"));
+    QFile f(QString::fromStdString(d + "/song.lrc"));
+    f.open(QIODevice::WriteOnly);
+    f.write(lrc.c_str());
+    f.close();
+    const std::string make = "sox -n -r 44100 -b 16 " + d + "/song.wav synth " + std::to_string(seconds) +
+                             " sine 440 sine 660 remix 1 2 vol 0.5 && lame --quiet -b 192 " + d + "/song.wav " + d + "/song.mp3";
+    if (std::system(make.c_str()) != 0) return 1;
+
+    const std::string self = QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath().toStdString();
+    const Usage program = RunMeasured("QT_QPA_PLATFORM=offscreen '" + self + "' --take " + d);
+    const std::string reference =
+        "parec --format=s16le --rate=44100 --channels=2 --latency-msec=93 | "
+        "lame --quiet -r -s 44.1 --bitwidth 16 -b 128 --cbr -m j -q 2 - " + d + "/reference.mp3 & "
+        "gst-launch-1.0 -q playbin uri=file://" + d + "/song.mp3; "
+        "pkill -INT -f 'parec --format=s16le --rate=44100 --channels=2 --latency-msec=93'; wait";
+    const Usage stock = RunMeasured(reference);
+    std::printf("program: %.2f s CPU, peak %.1f MB; stock tools: %.2f s CPU\n", program.cpuSeconds,
+                program.peakKiB / 1024.0, stock.cpuSeconds);
+    std::printf("take_cpu: peak memory %.1f MB (goal < 150)\n", program.peakKiB / 1024.0);
+    std::printf("take_cpu: cpu ratio %.2f vs gst-launch + parec|lame (goal <= 1.3)\n",
+                stock.cpuSeconds > 0 ? program.cpuSeconds / stock.cpuSeconds : 0.0);
+    return 0;
+}

@@ -1,0 +1,116 @@
+// The main window's layout and the file fields' rules, with fake mixers.
+#include "LedDisplay.h"
+#include "UnitDisplay.h"
+#include "UnitMain.h"
+#include "event_loop.h"
+#include "fake_mixers.h"
+#include "message_box.h"
+#include "program_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QToolButton>
+
+namespace {
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        message_box::SetSink([this](const QString& text) { messages_ << text; });
+        windows_ = std::make_unique<ProgramWindows>(std::make_unique<mixer::FakeMixerLibraries>(true),
+                                                    folder_.path().toStdString());
+        main().show();
+        test_support::SpinFor(50);
+    }
+    void TearDown() override
+    {
+        windows_.reset();
+        message_box::SetSink(nullptr);
+    }
+    TfrmMain& main() { return windows_->frmMain(); }
+    QString Touch(const QString& name)
+    {
+        QFile f(QDir(folder_.path()).filePath(name));
+        f.open(QIODevice::WriteOnly);
+        return f.fileName();
+    }
+
+    QTemporaryDir folder_;
+    QStringList messages_;
+    std::unique_ptr<ProgramWindows> windows_;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, LayoutHasTheFixedClientAreaToolbarAndPlacedMeter)
+{
+    EXPECT_EQ(main().size(), QSize(530, 453));
+    EXPECT_EQ(main().findChildren<QToolButton*>(QRegularExpression("^ToolButton[1-8]$")).size(), 8);
+    for (auto* b : main().findChildren<QToolButton*>(QRegularExpression("^ToolButton")))
+        EXPECT_EQ(b->size(), QSize(55, 52)) << b->objectName().toStdString();
+    EXPECT_EQ(main().RzLEDDisplay->caption(), "00:00:00  00:00:00");
+    EXPECT_TRUE(main().CheckBoxLeftChannel->isChecked());
+    EXPECT_FALSE(main().CheckBoxRightChannel->isChecked());
+    // The meter control sits in the display group at 331 x 74.
+    QWidget* meter = nullptr;
+    for (QWidget* w : main().GroupBoxKaraokeDisplay->findChildren<QWidget*>())
+        if (w != main().RzLEDDisplay && w->size() == QSize(331, 74)) meter = w;
+    ASSERT_NE(meter, nullptr);
+    EXPECT_TRUE(meter->isVisible());
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+    // First show: lyric fields hidden, display picture black.
+    EXPECT_FALSE(main().EditLRCFile->isVisible());
+    EXPECT_EQ(main().GroupBoxKaraokeFile->height(), 52);
+    EXPECT_EQ(windows_->frmDisplay().ImageDisplay()->picture().pixel(100, 100), qRgb(0, 0, 0));
+}
+
+TEST_F(MainWindowTest, ChoosingAccompanimentsSetsLyricFieldsAndChannels)
+{
+    const QString song = Touch("Song.mp3");
+    const QString twin = Touch("Song.lrc");
+    main().AccompanimentChosen(song);
+    EXPECT_TRUE(main().EditLRCFile->isVisibleTo(&main()));
+    EXPECT_EQ(main().GroupBoxKaraokeFile->height(), 80);
+    EXPECT_EQ(main().EditLRCFile->text(), twin);
+    EXPECT_TRUE(main().CheckBoxLeftChannel->isChecked());
+    EXPECT_TRUE(main().CheckBoxRightChannel->isChecked());
+
+    // An audio file without a twin keeps the lyric path; a file without extension is audio.
+    main().AccompanimentChosen(Touch("Other"));
+    EXPECT_EQ(main().EditLRCFile->text(), twin);
+    EXPECT_TRUE(main().EditLRCFile->isVisibleTo(&main()));
+
+    main().AccompanimentChosen(Touch("Clip.AVI"));
+    EXPECT_FALSE(main().EditLRCFile->isVisibleTo(&main()));
+    EXPECT_EQ(main().GroupBoxKaraokeFile->height(), 52);
+    EXPECT_TRUE(main().CheckBoxLeftChannel->isChecked());
+    EXPECT_FALSE(main().CheckBoxRightChannel->isChecked());
+}
+
+TEST_F(MainWindowTest, UnplayableAccompanimentEndsAtTheFirstMonitorTickWithAShortRecording)
+{
+    const QString bogus = QDir(folder_.path()).filePath("not really.mp3");
+    QFile f(bogus);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is text, not sound\n");
+    f.close();
+    main().EditKaraokeFile->setText(bogus);
+    main().ButtonRecord->click();
+    EXPECT_EQ(main().bufferSize(), 16384);  // never applied by the settings: the default
+    ASSERT_TRUE(test_support::SpinUntil([&] { return main().takeState() == 0 && !main().TimerMonitorIsStop.isActive(); }, 3000));
+    const QStringList takes = QDir(folder_.path() + "/my_songs").entryList({"*.mp3"});
+    EXPECT_EQ(takes.size(), 1);
+    EXPECT_EQ(main().ListHistory->count(), 1);
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+}
