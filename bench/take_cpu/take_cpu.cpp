@@ -96,10 +96,9 @@ int main(int argc, char** argv)
     const std::string self = QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath().toStdString();
     const Usage program = RunMeasured("QT_QPA_PLATFORM=offscreen '" + self + "' --take " + d);
     const std::string reference =
-        "parec --format=s16le --rate=44100 --channels=2 --latency-msec=93 | "
+        "timeout -s INT " + std::to_string(seconds + 1) + " parec --format=s16le --rate=44100 --channels=2 --latency-msec=93 | "
         "lame --quiet -r -s 44.1 --bitwidth 16 -b 128 --cbr -m j -q 2 - " + d + "/reference.mp3 & "
-        "gst-launch-1.0 -q playbin uri=file://" + d + "/song.mp3; "
-        "pkill -INT -f 'parec --format=s16le --rate=44100 --channels=2 --latency-msec=93'; wait";
+        "gst-launch-1.0 -q playbin uri=file://" + d + "/song.mp3; wait";
     const Usage stock = RunMeasured(reference);
     std::printf("program: %.2f s CPU, peak %.1f MB; stock tools: %.2f s CPU\n", program.cpuSeconds,
                 program.peakKiB / 1024.0, stock.cpuSeconds);
