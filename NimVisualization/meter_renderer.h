@@ -7,7 +7,7 @@
 #include "frame_target.h"
 #include "raster_surface.h"
 #include "sample_buffer.h"
-#include "spectrum.h"
+#include "fft_levels.h"
 
 #include <array>
 #include <cstdint>

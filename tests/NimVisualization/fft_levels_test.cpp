@@ -1,7 +1,7 @@
 // The meter's analysis: the complex transform against a direct DFT, and the levels of
 // silence and of a full-scale sine.
 #include "meter_test_support.h"
-#include "spectrum.h"
+#include "fft_levels.h"
 
 #include <gtest/gtest.h>
 
