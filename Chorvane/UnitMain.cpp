@@ -63,6 +63,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(central);
     auto* status = new QStatusBar(this);
     status->setObjectName("StatusBar");
+    status->setSizeGripEnabled(false);
     auto* panel = new QLabel(status);
     panel->setFixedWidth(200);
     status->addWidget(panel);

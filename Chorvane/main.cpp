@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
 
 int main(int argc, char** argv)
 {
@@ -12,6 +13,10 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("chorvane"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("chorvane"), QIcon(QStringLiteral(":/chorvane.svg"))));
     ProgramWindows windows;
-    windows.frmMain().show();
+    // Centred on the desktop at start.
+    TfrmMain& frmMain = windows.frmMain();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frmMain.move(screen->availableGeometry().center() - frmMain.rect().center());
+    frmMain.show();
     return QApplication::exec();
 }
