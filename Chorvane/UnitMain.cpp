@@ -2,6 +2,7 @@
 
 #include "LedDisplay.h"
 #include "UnitDisplay.h"
+#include "Unit_common.h"
 #include "control_loader.h"
 #include "message_box.h"
 #include "take_rules.h"
@@ -128,6 +129,17 @@ void TfrmMain::buildToolBar()
         bar->addWidget(button);
     }
     connect(bar->findChild<QToolButton*>("ToolButton3"), &QToolButton::clicked, this, [this] { ToolButton3Click(); });
+    // The web and folder commands of the shared services.
+    const std::pair<const char*, void (TfrmCommon::*)() const> services[] = {
+        {"ToolButton1", &TfrmCommon::OpenRecordingsFolder}, {"ToolButton2", &TfrmCommon::OpenAccompanimentSite},
+        {"ToolButton4", &TfrmCommon::OpenHelpPage},         {"ToolButton5", &TfrmCommon::OpenSupport},
+        {"ToolButton6", &TfrmCommon::OpenHomePage},         {"ToolButton7", &TfrmCommon::OpenHomePage},
+    };
+    for (const auto& [name, open] : services) {
+        connect(bar->findChild<QToolButton*>(name), &QToolButton::clicked, this, [this, open = open] {
+            if (common_) (common_->*open)();
+        });
+    }
     connect(bar->findChild<QToolButton*>("ToolButton8"), &QToolButton::clicked, this, &QWidget::close);
     addToolBar(Qt::TopToolBarArea, bar);
 }

@@ -5,6 +5,7 @@
 #include "event_loop.h"
 #include "fake_mixers.h"
 #include "message_box.h"
+#include "Unit_common.h"
 #include "program_windows.h"
 
 #include <gtest/gtest.h>
@@ -113,4 +114,17 @@ TEST_F(MainWindowTest, UnplayableAccompanimentEndsAtTheFirstMonitorTickWithAShor
     EXPECT_EQ(takes.size(), 1);
     EXPECT_EQ(main().ListHistory->count(), 1);
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+}
+
+TEST_F(MainWindowTest, ToolbarOpensTheRecordingsFolderAndTheWebPages)
+{
+    std::vector<std::string> opened;
+    windows_->frmCommon().SetOpener([&](const std::string& address) { opened.push_back(address); });
+    for (const char* name : {"ToolButton1", "ToolButton5", "ToolButton6", "ToolButton7"})
+        main().findChild<QToolButton*>(name)->click();
+    ASSERT_EQ(opened.size(), 4u);
+    EXPECT_EQ(opened[0], windows_->frmCommon().ProgramFolder() + "my_songs");
+    EXPECT_EQ(opened[1], windows_->frmCommon().SupportAddress());
+    EXPECT_EQ(opened[2], windows_->frmCommon().HomePageAddress());
+    EXPECT_EQ(opened[3], windows_->frmCommon().HomePageAddress());
 }
