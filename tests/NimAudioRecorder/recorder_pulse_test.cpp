@@ -249,6 +249,17 @@ TEST(RecorderOnPulse, StopReturnsPromptlyWhenTheSourceDeliversNothing)
     ASSERT_EQ(recorder->StopRecord(), S_OK);
 }
 
+// A start that cannot reach a working server fails within a second and sets no timer.
+void ExpectStartFailsWithinASecond(INimAudioRecorder* recorder, const RecorderHost& host)
+{
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(recorder->StartRecord(), E_FAIL);
+    EXPECT_LT(clock.elapsed(), 1000);
+    SpinFor(300);
+    EXPECT_EQ(host.timerEvents, 0);
+}
+
 TEST(RecorderOnPulse, WithoutASoundServerTheStartFailsWithinASecond)
 {
     QTemporaryDir dir;
@@ -256,16 +267,10 @@ TEST(RecorderOnPulse, WithoutASoundServerTheStartFailsWithinASecond)
     auto recorder = LoadRecorder();
     ASSERT_TRUE(recorder);
     RecorderHost host(recorder.get());
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(recorder->StartRecord(), E_FAIL);
-    EXPECT_LT(clock.elapsed(), 1000);
-    SpinFor(300);
-    EXPECT_EQ(host.timerEvents, 0);
+    ExpectStartFailsWithinASecond(recorder.get(), host);
     EXPECT_EQ(recorder->StopRecord(), S_OK);
 }
 
-// The process id of the daemon listening on `socket` (we started it; it daemonized).
 // Runs the private-server script quietly; its exit code.
 int RunScript(const QString& script, const QStringList& args)
 {
@@ -275,6 +280,7 @@ int RunScript(const QString& script, const QStringList& args)
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+// The process id of the daemon listening on `socket` (we started it; it daemonized).
 pid_t DaemonPid(const std::string& socket)
 {
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
@@ -361,12 +367,7 @@ TEST(RecorderOnPulse, AServerThatDoesNotAnswerFailsTheStartWithinASecond)
     auto recorder = LoadRecorder();
     ASSERT_TRUE(recorder);
     RecorderHost host(recorder.get());
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(recorder->StartRecord(), E_FAIL);
-    EXPECT_LT(clock.elapsed(), 1000);
-    SpinFor(300);
-    EXPECT_EQ(host.timerEvents, 0);
+    ExpectStartFailsWithinASecond(recorder.get(), host);
     // Once the server answers again, capture works.
     ASSERT_EQ(kill(daemon, SIGCONT), 0);
     SpinFor(200);
