@@ -2,6 +2,7 @@
 # Not a sound API of its own: no device choice, no mixing, no playback; PulseAudio does the work.
 add_library(platform_wavein STATIC
   ${CMAKE_CURRENT_LIST_DIR}/wavein.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wavein_pulse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wavein_state.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wavein_memory.cpp
 )

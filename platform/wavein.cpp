@@ -1,17 +1,15 @@
-// Wave input from the default PulseAudio source: pa_simple on a reader thread that
-// fills the queued buffers in order and posts each full one to the notification window.
+// Wave input from the default PulseAudio source: each start opens a record stream
+// (wavein_pulse) that fills the queued buffers in order and posts each full one to the
+// notification window.
 #include "wavein.h"
 
-#include "wavein_state.h"
+#include "wavein_pulse.h"
 #include "window_handles.h"
 
-#include <pulse/error.h>
-#include <pulse/simple.h>
+#include <pulse/sample.h>
 
 #include <algorithm>
 #include <chrono>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 WAVEFORMATEX MakePcmFormat(int32_t channels, int32_t samplesPerSec, int32_t bitsPerSample)
@@ -39,79 +37,11 @@ bool IsSupportedPcmFormat(const WAVEFORMATEX& f)
 
 namespace {
 
-struct PaSimpleFree {
-    void operator()(pa_simple* s) const { pa_simple_free(s); }
-};
-using PaSimplePtr = std::unique_ptr<pa_simple, PaSimpleFree>;
-
 // How long a start waits for the server to accept the stream.
 constexpr auto kConnectTimeout = std::chrono::milliseconds(800);
 
-// What the reader thread shares with its device. The thread holds its own reference:
-// a connection or a read that waits on an unresponsive server or a source delivering
-// nothing may outlive the device, and the thread then frees the stream itself.
-struct PulseReader {
-    wavein_detail::BufferQueue queue;
-    pa_sample_spec spec{};
-    pa_channel_map map{};
-    pa_buffer_attr attr{};
-    size_t chunkBytes = 0;
-
-    std::mutex mutex;  // guards the fields below
-    std::condition_variable changed;
-    enum class Connection { Pending, Ready, Failed } connection = Connection::Pending;
-    int error = 0;
-    bool finished = false;
-};
-
-void ConnectAndRead(const std::shared_ptr<PulseReader>& reader)
-{
-    int error = 0;
-    PaSimplePtr stream(pa_simple_new(nullptr, "Chorvane", PA_STREAM_RECORD, nullptr, "Recording", &reader->spec,
-                                     &reader->map, &reader->attr, &error));
-    {
-        std::lock_guard lock(reader->mutex);
-        reader->connection = stream ? PulseReader::Connection::Ready : PulseReader::Connection::Failed;
-        reader->error = error;
-        reader->changed.notify_all();
-    }
-    if (stream) {
-        std::vector<char> chunk(reader->chunkBytes);
-        for (;;) {
-            const size_t want = reader->queue.nextReadSize(reader->chunkBytes);
-            if (want == 0) break;  // stopped
-            if (pa_simple_read(stream.get(), chunk.data(), want, &error) < 0) {
-                reader->queue.markFailed();
-                break;
-            }
-            if (reader->queue.fill(chunk.data(), want) < want) break;  // stopped meanwhile
-        }
-    }
-    stream.reset();
-    std::lock_guard lock(reader->mutex);
-    reader->finished = true;
-    reader->changed.notify_all();
-}
-
-MMRESULT ResultForPulseError(int error)
-{
-    switch (error) {
-    case PA_ERR_INVALID:
-    case PA_ERR_NOTSUPPORTED:
-        return WAVERR_BADFORMAT;
-    case PA_ERR_CONNECTIONREFUSED:
-    case PA_ERR_CONNECTIONTERMINATED:
-    case PA_ERR_NOENTITY:
-        return MMSYSERR_NODRIVER;
-    default:
-        return MMSYSERR_ERROR;
-    }
-}
-
 class PulseWaveIn final : public WaveInDevice {
 public:
-    ~PulseWaveIn() override { stopReader(); }
-
     MMRESULT open(const WAVEFORMATEX& format, HWND notifyWindow) override
     {
         if (open_) return MMSYSERR_ERROR;
@@ -138,63 +68,47 @@ public:
     MMRESULT addBuffer(WAVEHDR* header) override
     {
         if (!open_) return MMSYSERR_INVALHANDLE;
-        if (!reader_) {
-            // Queued before start: held here and handed to the reader when it starts.
+        if (!capture_) {
+            // Queued before start: held here and handed to the stream when it starts.
             const MMRESULT r = wavein_detail::CheckQueueable(header);
             if (r != MMSYSERR_NOERROR) return r;
             wavein_detail::MarkQueued(header);
             waiting_.push_back(header);
             return MMSYSERR_NOERROR;
         }
-        return reader_->queue.add(header);
+        const MMRESULT r = capture_->queue().add(header);
+        // What arrived while every buffer was out goes into this one now.
+        if (r == MMSYSERR_NOERROR) capture_->drain();
+        return r;
     }
 
     MMRESULT start() override
     {
         if (!open_) return MMSYSERR_INVALHANDLE;
-        if (reader_) return MMSYSERR_NOERROR;
+        if (capture_) return MMSYSERR_NOERROR;
         const size_t frame = format_.nBlockAlign;
         // Fragments of one buffer: the server sends each buffer's worth when it is full.
         const DWORD bufferBytes = waiting_.empty() ? 16384 : waiting_.front()->dwBufferLength;
-        auto reader = std::make_shared<PulseReader>();
-        reader->spec.format = format_.wBitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
-        reader->spec.rate = format_.nSamplesPerSec;
-        reader->spec.channels = static_cast<uint8_t>(format_.nChannels);
-        pa_channel_map_init_extend(&reader->map, reader->spec.channels, PA_CHANNEL_MAP_DEFAULT);
-        reader->attr.maxlength = static_cast<uint32_t>(-1);
-        reader->attr.tlength = static_cast<uint32_t>(-1);
-        reader->attr.prebuf = static_cast<uint32_t>(-1);
-        reader->attr.minreq = static_cast<uint32_t>(-1);
-        reader->attr.fragsize = std::max<DWORD>(bufferBytes - bufferBytes % frame, frame);
-        // Reads of a quarter buffer: a reset keeps what has arrived of the current buffer.
-        size_t chunk = std::max<size_t>(bufferBytes / 4, frame);
-        chunk = std::min<size_t>(chunk - chunk % frame, 65536 - 65536 % frame);
-        reader->chunkBytes = std::max(chunk, frame);
-        reader->queue.setTarget(window_, self(), frame);
+        pa_sample_spec spec{};
+        spec.format = format_.wBitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+        spec.rate = format_.nSamplesPerSec;
+        spec.channels = static_cast<uint8_t>(format_.nChannels);
+        pa_channel_map map{};
+        pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
+        pa_buffer_attr attr{};
+        attr.maxlength = static_cast<uint32_t>(-1);
+        attr.tlength = static_cast<uint32_t>(-1);
+        attr.prebuf = static_cast<uint32_t>(-1);
+        attr.minreq = static_cast<uint32_t>(-1);
+        attr.fragsize = std::max<DWORD>(bufferBytes - bufferBytes % frame, frame);
 
-        // The connection is made on the reader thread, so that a server that never
-        // answers costs the caller no more than the timeout.
-        try {
-            thread_ = std::thread([reader] { ConnectAndRead(reader); });
-        } catch (const std::system_error&) {
-            return MMSYSERR_NOMEM;
-        }
-        reader_ = reader;
-        PulseReader::Connection connection;
-        int error;
-        {
-            std::unique_lock lock(reader->mutex);
-            reader->changed.wait_for(lock, kConnectTimeout,
-                                     [&] { return reader->connection != PulseReader::Connection::Pending; });
-            connection = reader->connection;
-            error = reader->error;
-        }
-        if (connection != PulseReader::Connection::Ready) {
-            stopReader(std::chrono::milliseconds(connection == PulseReader::Connection::Failed ? 250 : 0));
-            return connection == PulseReader::Connection::Failed ? ResultForPulseError(error) : MMSYSERR_NODRIVER;
-        }
-        for (WAVEHDR* h : waiting_) reader->queue.adopt(h);
+        auto capture = std::make_unique<wavein_detail::PulseCapture>(window_, self());
+        const MMRESULT r = capture->connect(spec, map, attr, kConnectTimeout);
+        if (r != MMSYSERR_NOERROR) return r;
+        capture_ = std::move(capture);
+        for (WAVEHDR* h : waiting_) capture_->queue().adopt(h);
         waiting_.clear();
+        capture_->drain();
         return MMSYSERR_NOERROR;
     }
 
@@ -206,19 +120,20 @@ public:
             window_handles::PostMessage(window_, MM_WIM_DATA, self(), reinterpret_cast<LPARAM>(h));
         }
         waiting_.clear();
-        if (reader_) {
-            reader_->queue.stop();
-            reader_->queue.returnAll();
+        if (capture_) {
+            capture_->drain();  // what has reached us still counts
+            capture_->queue().stop();
+            capture_->queue().returnAll();
+            capture_.reset();
         }
-        stopReader();
         return MMSYSERR_NOERROR;
     }
 
     MMRESULT close() override
     {
         if (!open_) return MMSYSERR_INVALHANDLE;
-        if (!waiting_.empty() || (reader_ && reader_->queue.queuedCount() != 0)) return WAVERR_STILLPLAYING;
-        stopReader();
+        if (!waiting_.empty() || (capture_ && capture_->queue().queuedCount() != 0)) return WAVERR_STILLPLAYING;
+        capture_.reset();
         open_ = false;
         window_handles::PostMessage(window_, MM_WIM_CLOSE, self(), 0);
         return MMSYSERR_NOERROR;
@@ -227,30 +142,11 @@ public:
 private:
     WPARAM self() { return reinterpret_cast<WPARAM>(static_cast<WaveInDevice*>(this)); }
 
-    // Ends the reader. A reader blocked in a read (a source that delivers nothing) is
-    // left to finish on its own: it no longer touches any buffer of ours.
-    void stopReader(std::chrono::milliseconds wait = std::chrono::milliseconds(250))
-    {
-        if (!reader_) return;
-        reader_->queue.stop();
-        bool finished;
-        {
-            std::unique_lock lock(reader_->mutex);
-            finished = reader_->changed.wait_for(lock, wait, [&] { return reader_->finished; });
-        }
-        if (finished)
-            thread_.join();
-        else
-            thread_.detach();
-        reader_.reset();
-    }
-
     bool open_ = false;
     WAVEFORMATEX format_{};
     HWND window_ = 0;
     std::vector<WAVEHDR*> waiting_;
-    std::shared_ptr<PulseReader> reader_;
-    std::thread thread_;
+    std::unique_ptr<wavein_detail::PulseCapture> capture_;
 };
 
 }  // namespace

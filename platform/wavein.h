@@ -2,7 +2,7 @@
 // Wave input as the capture engine knows it: a PCM wave format, buffer headers, and a
 // device that is opened with a notification window, fills queued buffers strictly in
 // queue order and posts MM_WIM_DATA (device, header) to that window for each buffer it
-// hands back. Two devices: the default PulseAudio source, and an in-memory device that
+// hands back, and MM_WIM_ERROR (device, result) once when its source goes away. Two devices: the default PulseAudio source, and an in-memory device that
 // the caller feeds (for testing the logic above it without a sound server).
 
 #include "automation.h"
@@ -30,6 +30,13 @@ constexpr UINT MM_WOM_DONE = 0x3BD;
 constexpr UINT MM_WIM_OPEN = 0x3BE;
 constexpr UINT MM_WIM_CLOSE = 0x3BF;
 constexpr UINT MM_WIM_DATA = 0x3C0;
+// Ours (Windows wave input has no such message): the source stopped delivering sound
+// (server gone, connection lost, source removed, stream killed, read error). Posted at
+// most once per start, after the MM_WIM_DATA of every buffer filled before it; wParam is
+// the device, lParam an MMRESULT saying why (MMSYSERR_NODRIVER: the server or the source
+// went away; MMSYSERR_ERROR: anything else). In the window class's private range
+// (WM_USER + MM_WIM_DATA), clear of every system and multimedia message.
+constexpr UINT MM_WIM_ERROR = 0x0400 + MM_WIM_DATA;
 
 constexpr WORD WAVE_FORMAT_PCM = 1;
 
@@ -62,7 +69,9 @@ struct WAVEHDR {
 // One wave input device. The calls come from the thread that owns the notification
 // window; buffers are filled on the device's own thread (or by the feeding caller)
 // and handed back only through MM_WIM_DATA messages: wParam is the device
-// (reinterpret_cast<WPARAM>(WaveInDevice*)), lParam the header.
+// (reinterpret_cast<WPARAM>(WaveInDevice*)), lParam the header. After MM_WIM_ERROR no
+// buffer is filled any more; the ones still queued (a part-filled one among them) come
+// back, with what they hold, at the reset.
 class WaveInDevice {
 public:
     virtual ~WaveInDevice() = default;

@@ -45,7 +45,7 @@ public:
         if (!IsSupportedPcmFormat(format)) return WAVERR_BADFORMAT;
         state_->lastFormat = format;
         window_ = notifyWindow;
-        queue_.setTarget(notifyWindow, self(), format.nBlockAlign);
+        queue_.setTarget(notifyWindow, self());
         open_ = true;
         state_->running = this;
         window_handles::PostMessage(window_, MM_WIM_OPEN, self(), 0);
@@ -98,6 +98,7 @@ public:
         if (!started_) return 0;
         return queue_.fill(static_cast<const char*>(data), bytes);
     }
+    bool fail(MMRESULT result) { return queue_.fail(result); }
     [[nodiscard]] bool started() const { return started_; }
     [[nodiscard]] size_t queued() const { return queue_.queuedCount(); }
     [[nodiscard]] size_t room() const { return queue_.room(); }
@@ -138,6 +139,8 @@ size_t MemoryWaveInSource::feed(const void* data, size_t bytes)
 {
     return state_->running ? state_->running->feed(data, bytes) : 0;
 }
+
+bool MemoryWaveInSource::fail(MMRESULT result) { return state_->running && state_->running->fail(result); }
 
 void MemoryWaveInSource::failNext(Step step, MMRESULT result) { state_->failures[step] = result; }
 

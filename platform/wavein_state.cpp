@@ -42,12 +42,11 @@ void MarkDone(WAVEHDR* header)
     header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
 }
 
-void BufferQueue::setTarget(HWND window, WPARAM device, size_t frameBytes)
+void BufferQueue::setTarget(HWND window, WPARAM device)
 {
     std::lock_guard lock(mutex_);
     window_ = window;
     device_ = device;
-    frameBytes_ = frameBytes ? frameBytes : 1;
 }
 
 MMRESULT BufferQueue::add(WAVEHDR* header)
@@ -61,31 +60,15 @@ MMRESULT BufferQueue::add(WAVEHDR* header)
 
 void BufferQueue::adopt(WAVEHDR* header)
 {
-    {
-        std::lock_guard lock(mutex_);
-        queue_.push_back(header);
-    }
-    wake_.notify_all();
-}
-
-size_t BufferQueue::nextReadSize(size_t chunkBytes)
-{
-    std::unique_lock lock(mutex_);
-    wake_.wait(lock, [&] { return stopped_ || !queue_.empty(); });
-    if (stopped_) return 0;
-    const WAVEHDR* front = queue_.front();
-    const size_t remaining = front->dwBufferLength - front->dwBytesRecorded;
-    if (remaining < frameBytes_) return remaining;
-    size_t n = std::min(chunkBytes, remaining);
-    n -= n % frameBytes_;
-    return n ? n : frameBytes_;
+    std::lock_guard lock(mutex_);
+    queue_.push_back(header);
 }
 
 size_t BufferQueue::fill(const char* data, size_t bytes)
 {
     std::lock_guard lock(mutex_);
     size_t taken = 0;
-    while (taken < bytes && !stopped_ && !queue_.empty()) {
+    while (taken < bytes && !stopped_ && !failed_ && !queue_.empty()) {
         WAVEHDR* front = queue_.front();
         const size_t n = std::min<size_t>(bytes - taken, front->dwBufferLength - front->dwBytesRecorded);
         std::memcpy(front->lpData + front->dwBytesRecorded, data + taken, n);
@@ -112,23 +95,18 @@ void BufferQueue::returnAll()
 
 void BufferQueue::stop()
 {
-    {
-        std::lock_guard lock(mutex_);
-        stopped_ = true;
-    }
-    wake_.notify_all();
+    std::lock_guard lock(mutex_);
+    stopped_ = true;
 }
 
-void BufferQueue::markFailed()
+bool BufferQueue::fail(MMRESULT result)
 {
     std::lock_guard lock(mutex_);
+    if (stopped_ || failed_) return false;
     failed_ = true;
-}
-
-bool BufferQueue::failed() const
-{
-    std::lock_guard lock(mutex_);
-    return failed_;
+    // Posted under the lock that posts the buffers, so it arrives after every one of them.
+    window_handles::PostMessage(window_, MM_WIM_ERROR, device_, static_cast<LPARAM>(result));
+    return true;
 }
 
 size_t BufferQueue::queuedCount() const
