@@ -33,6 +33,7 @@ int CAudioRecorder::SetBufferSize(int32_t bytes)
 int CAudioRecorder::StartCapture()
 {
     if (capturing_ && StopCapture() != 0) return -1;
+    sourceLost_ = false;
     if (bufferSize_ <= 0 || bufferSize_ > kMaxBufferSize) return -1;
 
     device_ = factory_ ? factory_() : nullptr;
@@ -111,6 +112,13 @@ WAVEHDR* CAudioRecorder::TakeFilled(WPARAM device, LPARAM header)
     if (reinterpret_cast<LPARAM>(front) != header || !(front->dwFlags & WHDR_DONE)) return nullptr;
     outstanding_.pop_front();
     return front;
+}
+
+bool CAudioRecorder::TakeSourceLoss(WPARAM device)
+{
+    if (!capturing_ || sourceLost_ || device != reinterpret_cast<WPARAM>(device_.get())) return false;
+    sourceLost_ = true;
+    return true;
 }
 
 int CAudioRecorder::Requeue(WAVEHDR* header, uint64_t capture)

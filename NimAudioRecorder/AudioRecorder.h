@@ -1,7 +1,8 @@
 #pragma once
 // CAudioRecorder: the capture engine. Opens the default recording device for the wave
 // format, keeps four capture buffers queued on it, and tells the control which buffer
-// came back filled. Results are 0 for success and -1 for failure.
+// came back filled and when the device lost its source. Results are 0 for success and
+// -1 for failure.
 
 #include "wavein.h"
 
@@ -44,6 +45,11 @@ public:
     // For MM_WIM_DATA: the filled header when it is the one this capture expects next
     // (the oldest outstanding buffer of the device named), else nullptr (a stale message).
     [[nodiscard]] WAVEHDR* TakeFilled(WPARAM device, LPARAM header);
+    // For MM_WIM_ERROR: true the first time the running device reports losing its
+    // source in this capture, else false (a stale or repeated message).
+    [[nodiscard]] bool TakeSourceLoss(WPARAM device);
+    // True from that report until the next start.
+    [[nodiscard]] bool SourceLost() const { return sourceLost_; }
     // Queues a handled buffer again, provided the capture it came from still runs.
     int Requeue(WAVEHDR* header, uint64_t capture);
     // Counts the starts: tells a handled buffer's capture from a later one.
@@ -62,6 +68,7 @@ private:
     std::deque<WAVEHDR*> outstanding_;  // on the device or filled and not yet handled, queue order
     HWND window_ = 0;
     bool capturing_ = false;
+    bool sourceLost_ = false;
     int32_t bufferSize_ = kDefaultBufferSize;
     uint64_t captureNumber_ = 0;
 };

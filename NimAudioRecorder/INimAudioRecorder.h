@@ -38,4 +38,8 @@ constexpr DISPID TimerInterval = 10;
 // _INimAudioRecorderEvents
 constexpr DISPID OnData = 1;
 constexpr DISPID OnTimer = 2;
+// The recording source stopped delivering sound (the sound server went away, the
+// connection was lost, the source was removed): fired once per capture. The capture
+// still counts as running; StopRecord hands out what was captured before it.
+constexpr DISPID OnError = 3;
 }  // namespace nim_audio_recorder_dispid

@@ -327,9 +327,13 @@ void CNimAudioRecorderObject::KillCaptureTimer()
 
 void CNimAudioRecorderObject::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message != MM_WIM_DATA) return;  // open, close and the output messages need nothing
+    // Open, close and the output messages need nothing.
+    if (message != MM_WIM_DATA && message != MM_WIM_ERROR) return;
     KeepAlive hold(static_cast<INimAudioRecorder*>(this), !destroying_);
-    HandleFilledBuffer(wParam, lParam);
+    if (message == MM_WIM_DATA)
+        HandleFilledBuffer(wParam, lParam);
+    else if (engine_.TakeSourceLoss(wParam))
+        Fire(dispid::OnError);  // the host decides when to stop; the capture stays open till then
 }
 
 void CNimAudioRecorderObject::OnWindowTimer()

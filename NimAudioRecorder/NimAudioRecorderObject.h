@@ -1,7 +1,7 @@
 #pragma once
 // CNimAudioRecorderObject: the capture control. Wraps the capture engine, keeps the
 // captured bytes the host has not collected (pending data) and a copy of the latest
-// buffer (current buffer), and fires OnData and OnTimer to its connected sinks.
+// buffer (current buffer), and fires OnData, OnTimer and OnError to its connected sinks.
 
 #include "AudioRecorder.h"
 #include "INimAudioRecorder.h"
@@ -52,6 +52,9 @@ public:
     [[nodiscard]] bool timerRunning() const;
     [[nodiscard]] size_t pendingLength() const { return pending_.size(); }
     [[nodiscard]] size_t currentLength() const { return current_.size(); }
+    // True once the running capture's source stopped delivering sound (OnError has
+    // fired), until the next StartRecord; a StopRecord in between leaves it set.
+    [[nodiscard]] bool sourceLost() const { return engine_.SourceLost(); }
 
 private:
     struct WindowLink;
