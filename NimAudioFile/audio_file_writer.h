@@ -32,6 +32,14 @@ public:
     // Reaches the MP3 writer only while MP3 is selected; otherwise nothing happens (0).
     int SetMP3BitRate(int32_t kbps);
 
+    // The system's error number behind the selected writer's last file failure.
+    [[nodiscard]] int LastSystemError() const
+    {
+        return format_ == kFormatMp3 ? mp3_.LastSystemError() : wave_.LastSystemError();
+    }
+    // MP3 is selected and its encoder library could not be loaded.
+    [[nodiscard]] bool EncoderMissing() const { return format_ == kFormatMp3 && !mp3_.HasEncoder(); }
+
     [[nodiscard]] CWaveFileWriter& Wave() { return wave_; }
     [[nodiscard]] CMp3FileWriter& Mp3() { return mp3_; }
 

@@ -42,11 +42,11 @@ void CMp3FileWriter::LoadEncoder(const std::string& encoderLibrary)
 {
     switch (library_.Load(encoderLibrary)) {
     case LameLibrary::LoadResult::NotFound:
-        std::fputs("Error loading lame_enc.DLL", stderr);
+        std::fputs("Error loading lame_enc.DLL\n", stderr);
         std::fflush(stderr);
         return;
     case LameLibrary::LoadResult::Incomplete:
-        std::fputs("Unable to get LAME interfaces", stdout);
+        std::fputs("Unable to get LAME interfaces\n", stdout);
         std::fflush(stdout);
         return;
     case LameLibrary::LoadResult::Loaded:

@@ -44,6 +44,8 @@ public:
 
     [[nodiscard]] bool HasEncoder() const { return library_.IsLoaded(); }
     [[nodiscard]] bool IsOpen() const { return file_.IsOpen(); }
+    // The system's error number behind the file's last failure (0 when there was none).
+    [[nodiscard]] int LastSystemError() const { return file_.LastError(); }
     [[nodiscard]] int32_t BitRate() const { return bitRate_; }
     [[nodiscard]] const std::string& EncoderVersion() const { return encoderVersion_; }
 

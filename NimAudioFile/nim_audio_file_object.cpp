@@ -25,9 +25,17 @@ HRESULT CNimAudioFileObject::SetFormat(LONG lAudioFormat)
     return writer_.SetFormat(lAudioFormat) == 0 ? S_OK : E_FAIL;
 }
 
+HRESULT CNimAudioFileObject::FailureResult() const
+{
+    // The system's reason for a file failure is passed on, so the host can tell the
+    // user why; anything else is the control's own failure.
+    return writer_.LastSystemError() != 0 ? HResultFromErrno(writer_.LastSystemError()) : E_FAIL;
+}
+
 HRESULT CNimAudioFileObject::CreateAudioFile(const std::string& FileName)
 {
-    return writer_.Create(FileName) == 0 ? S_OK : E_FAIL;
+    if (writer_.Create(FileName) == 0) return S_OK;
+    return writer_.EncoderMissing() ? HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND) : FailureResult();
 }
 
 HRESULT CNimAudioFileObject::SetAudioFormat(LONG lChannels, LONG lSamplesPerSec, LONG lBitsPerSample)
@@ -38,7 +46,7 @@ HRESULT CNimAudioFileObject::SetAudioFormat(LONG lChannels, LONG lSamplesPerSec,
 
 HRESULT CNimAudioFileObject::CloseAudioFile()
 {
-    return writer_.Close() == 0 ? S_OK : E_FAIL;
+    return writer_.Close() == 0 ? S_OK : FailureResult();
 }
 
 HRESULT CNimAudioFileObject::Write(SAFEARRAY** pSafeArrayData, LONG lArrayLength)
@@ -49,7 +57,7 @@ HRESULT CNimAudioFileObject::Write(SAFEARRAY** pSafeArrayData, LONG lArrayLength
     if (lArrayLength < 0) return E_FAIL;
     // A length past the array's data is cut to the data: bytes beyond it are not ours.
     const size_t count = std::min(static_cast<size_t>(lArrayLength), lock.size());
-    return writer_.Write(lock.bytes(), count) == 0 ? S_OK : E_FAIL;
+    return writer_.Write(lock.bytes(), count) == 0 ? S_OK : FailureResult();
 }
 
 HRESULT CNimAudioFileObject::SetMP3BitRate(LONG lMP3BitRate)

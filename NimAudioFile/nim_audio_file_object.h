@@ -33,5 +33,8 @@ protected:
     ~CNimAudioFileObject() = default;
 
 private:
+    // The result of a writer call that failed.
+    [[nodiscard]] HRESULT FailureResult() const;
+
     nim_audio_file::CAudioFileWriter writer_;
 };

@@ -45,9 +45,15 @@ public:
     [[nodiscard]] bool IsOpen() const { return fd_ >= 0; }
     [[nodiscard]] uint64_t Length() const { return length_; }
     [[nodiscard]] const std::string& Path() const { return path_; }
+    // The system's error number of the last call that failed (0 before any failure).
+    [[nodiscard]] int LastError() const { return error_; }
 
 private:
+    // Keeps the reason of a failure; always false, for returning.
+    bool Failed(int error);
+
     int fd_ = -1;
+    int error_ = 0;
     uint64_t length_ = 0;
     std::string path_;
 };

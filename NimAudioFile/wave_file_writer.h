@@ -53,6 +53,8 @@ public:
     [[nodiscard]] int Close();
 
     [[nodiscard]] bool IsOpen() const { return file_.IsOpen(); }
+    // The system's error number behind the file's last failure (0 when there was none).
+    [[nodiscard]] int LastSystemError() const { return file_.LastError(); }
     [[nodiscard]] const WaveFormat& Format() const { return format_; }
 
 private:

@@ -1,5 +1,6 @@
 #include "automation.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cctype>
@@ -26,11 +27,32 @@ std::string HResultText(HRESULT hr)
     case DISP_E_BADINDEX: return "Invalid index";
     case DISP_E_ARRAYISLOCKED: return "Memory is locked";
     case DISP_E_BADPARAMCOUNT: return "Invalid number of parameters";
+    case E_ACCESSDENIED: return "Access is denied";
+    case HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND): return "The system cannot find the path specified";
+    case HRESULT_FROM_WIN32(ERROR_WRITE_PROTECT): return "The media is write protected";
+    case HRESULT_FROM_WIN32(ERROR_DISK_FULL): return "There is not enough space on the disk";
+    case HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND): return "The specified module could not be found";
     default: {
         char text[48];
         std::snprintf(text, sizeof text, "Error 0x%08X", static_cast<unsigned>(hr));
         return text;
     }
+    }
+}
+
+HRESULT HResultFromErrno(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+    case EACCES:
+    case EPERM: return E_ACCESSDENIED;
+    case EROFS: return HRESULT_FROM_WIN32(ERROR_WRITE_PROTECT);
+    case ENOENT:
+    case ENOTDIR: return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    case ENOMEM: return E_OUTOFMEMORY;
+    default: return E_FAIL;
     }
 }
 

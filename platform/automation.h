@@ -46,6 +46,20 @@ constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000B);
 constexpr HRESULT DISP_E_ARRAYISLOCKED = static_cast<HRESULT>(0x8002000D);
 constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000E);
 
+// System errors carried in an HRESULT, with their Windows values.
+constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_WRITE_PROTECT = 19;
+constexpr DWORD ERROR_DISK_FULL = 112;
+constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+constexpr HRESULT HRESULT_FROM_WIN32(DWORD error)
+{
+    return error == 0 ? S_OK : static_cast<HRESULT>((error & 0xFFFF) | 0x80070000u);
+}
+constexpr HRESULT E_ACCESSDENIED = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+// The HRESULT for a system error number (errno); E_FAIL for one without a counterpart.
+[[nodiscard]] HRESULT HResultFromErrno(int error);
+
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 constexpr bool FAILED(HRESULT hr) { return hr < 0; }
 

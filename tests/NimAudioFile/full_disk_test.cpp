@@ -18,6 +18,7 @@ struct Take {
     int ok = 0;
     int failed = 0;
     bool closed = false;
+    HRESULT firstFailure = S_OK;
 };
 
 // Writes the sound in 16384-byte sample arrays until it is all written.
@@ -36,7 +37,9 @@ Take Record(INimAudioFile* control, LONG format, const std::string& path, const 
         std::copy(sound.begin() + static_cast<long>(at), sound.begin() + static_cast<long>(at + n),
                   static_cast<uint8_t*>(data));
         SafeArrayUnaccessData(array);
-        (control->Write(&array, static_cast<LONG>(n)) == S_OK ? take.ok : take.failed)++;
+        const HRESULT hr = control->Write(&array, static_cast<LONG>(n));
+        (hr == S_OK ? take.ok : take.failed)++;
+        if (FAILED(hr) && take.firstFailure == S_OK) take.firstFailure = hr;
     }
     SafeArrayDestroy(array);
     take.closed = control->CloseAudioFile() == S_OK;
@@ -62,6 +65,7 @@ TEST(FullDisk, WaveTakeKeepsTheBytesThatFitAndItsHeaderAgrees)
         const Take take = Record(control.get(), 0, path, sound);
         if (!take.error.empty()) return take.error;
         if (take.ok == 0 || take.failed == 0) return "expected some writes to pass and the rest to fail";
+        if (take.firstFailure != HRESULT_FROM_WIN32(ERROR_DISK_FULL)) return "the failure does not say the disk is full";
         const auto f = ReadFile(path);
         if (f.size() < 46 + 16384 || f.size() > kDiskBytes) return "unexpected length " + std::to_string(f.size());
         if (Tag(f, 0) != "RIFF" || Tag(f, 38) != "data") return "the header is damaged";
@@ -86,6 +90,7 @@ TEST(FullDisk, Mp3TakeEndsOnAWholeFrame)
         if (!take.error.empty()) return take.error;
         if (take.ok == 0 || take.failed == 0) return "expected some writes to pass and the rest to fail";
         if (take.closed) return "the close reported success although the flush could not be written";
+        if (take.firstFailure != HRESULT_FROM_WIN32(ERROR_DISK_FULL)) return "the failure does not say the disk is full";
         const auto f = ReadFile(path);
         if (f.size() < 16384 || f.size() > kDiskBytes) return "unexpected length " + std::to_string(f.size());
         const Mp3Walk walk = WalkMp3(f);

@@ -275,7 +275,7 @@ TEST(Mp3FileWriter, MissingEncoderSaysSoOnStandardErrorAndNeverCreatesAFile)
     CMp3FileWriter w("libchorvane-no-such-encoder.so.0");
     const std::string out = testing::internal::GetCapturedStdout();
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "Error loading lame_enc.DLL");
+    EXPECT_EQ(err, "Error loading lame_enc.DLL\n");
     EXPECT_EQ(out, "");
     EXPECT_FALSE(w.HasEncoder());
     for (int i = 0; i < 2; ++i) {
@@ -292,7 +292,7 @@ TEST(Mp3FileWriter, IncompleteEncoderSaysSoOnStandardOutput)
     CMp3FileWriter w("libm.so.6");  // a real library without the encoder's entry points
     const std::string out = testing::internal::GetCapturedStdout();
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(out, "Unable to get LAME interfaces");
+    EXPECT_EQ(out, "Unable to get LAME interfaces\n");
     EXPECT_EQ(err, "");
     EXPECT_FALSE(w.HasEncoder());
     EXPECT_EQ(w.Create(dir.file("take.mp3")), -1);
