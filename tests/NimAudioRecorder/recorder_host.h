@@ -30,6 +30,7 @@ struct RecorderHost {
     explicit RecorderHost(INimAudioRecorder* control) : recorder(control)
     {
         EXPECT_EQ(events.Connect(control, DIID__INimAudioRecorderEvents, [this](DISPID id) {
+            sequence.push_back(id);
             if (id == nim_audio_recorder_dispid::OnData) {
                 ++dataEvents;
                 if (onData)
@@ -39,6 +40,9 @@ struct RecorderHost {
             } else if (id == nim_audio_recorder_dispid::OnTimer) {
                 ++timerEvents;
                 if (onTimer) onTimer();
+            } else if (id == nim_audio_recorder_dispid::OnError) {
+                ++errorEvents;
+                if (onError) onError();
             }
         }), S_OK);
     }
@@ -47,8 +51,20 @@ struct RecorderHost {
     component_shell::EventConnection events;
     std::function<void()> onData;  // replaces the default collection
     std::function<void()> onTimer;
+    std::function<void()> onError;
     std::vector<char> collected;
     std::vector<long> dataSizes;  // pending length found at each OnData (default handler)
     int dataEvents = 0;
     int timerEvents = 0;
+    int errorEvents = 0;
+    std::vector<DISPID> sequence;  // every event, in the order fired
+
+    // The events other than OnTimer, in order.
+    [[nodiscard]] std::vector<DISPID> dataAndErrors() const
+    {
+        std::vector<DISPID> out;
+        for (DISPID id : sequence)
+            if (id != nim_audio_recorder_dispid::OnTimer) out.push_back(id);
+        return out;
+    }
 };

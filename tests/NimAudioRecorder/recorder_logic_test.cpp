@@ -1,13 +1,17 @@
 // The capture control over the in-memory device: buffer cycle, pending and current
-// data, the stop flush, the sequences and their failure paths, and dispatch.
+// data, the stop flush, the sequences and their failure paths, a lost source, and
+// dispatch.
 #include "NimAudioRecorderObject.h"
 #include "com_object.h"
 #include "wavein_memory.h"
+#include "window_handles.h"
 
 #include "event_loop.h"
 #include "recorder_host.h"
 
 #include <gtest/gtest.h>
+
+#include <QTimer>
 
 #include <climits>
 #include <memory>
@@ -52,7 +56,7 @@ protected:
         ASSERT_EQ(source.feed(bytes.data(), bytes.size()), bytes.size());
         fed.insert(fed.end(), bytes.begin(), bytes.end());
         const int expected = before + static_cast<int>(bytes.size() / bufferSize);
-        ASSERT_TRUE(SpinUntil([&] { return host->dataEvents >= expected; }, 2000));
+        ASSERT_TRUE(SpinUntil([&] { return host->dataEvents >= expected; }, 5000));
     }
 
     MemoryWaveInSource source;
@@ -290,7 +294,7 @@ TEST_F(RecorderLogic, FormatBufferSizeAndIntervalChangedWhileCapturingWaitForThe
     Feed(Pattern(16384, 1), 16384);
     EXPECT_EQ(host->dataSizes, std::vector<long>{16384});  // still the old buffer size
     EXPECT_EQ(source.lastFormat().nChannels, 2);
-    ASSERT_TRUE(SpinUntil([&] { return host->timerEvents >= 2; }, 1000));  // still 125 ms
+    ASSERT_TRUE(SpinUntil([&] { return host->timerEvents >= 2; }, 5000));  // still 125 ms, not 5 s
 
     ASSERT_EQ(control->StopRecord(), S_OK);
     ASSERT_EQ(control->StartRecord(), S_OK);
@@ -306,27 +310,42 @@ TEST_F(RecorderLogic, FormatBufferSizeAndIntervalChangedWhileCapturingWaitForThe
     EXPECT_EQ(host->timerEvents, ticks);  // 5 s now
 }
 
+// Ticks of the control's timer while a reference timer of `referenceMs` in the same
+// event loop ticks `referenceTicks` times: both suffer the same load.
+int TicksAgainstReference(RecorderHost& host, int referenceMs, int referenceTicks)
+{
+    QTimer reference;
+    reference.setTimerType(Qt::PreciseTimer);  // the kind the platform timer is
+    int ticked = 0;
+    QObject::connect(&reference, &QTimer::timeout, [&] { ++ticked; });
+    const int before = host.timerEvents;
+    reference.start(referenceMs);
+    EXPECT_TRUE(SpinUntil([&] { return ticked >= referenceTicks; }, 30000));
+    return host.timerEvents - before;
+}
+
 TEST_F(RecorderLogic, OnTimerFiresWhileCapturingAndNeverWhileIdle)
 {
     ASSERT_EQ(control->put_TimerInterval(20), S_OK);
     SpinFor(100);
     EXPECT_EQ(host->timerEvents, 0);
     ASSERT_EQ(control->StartRecord(), S_OK);
-    SpinFor(400);
-    EXPECT_GE(host->timerEvents, 8);
-    EXPECT_LE(host->timerEvents, 21);
+    const int ticks20 = TicksAgainstReference(*host, 20, 20);
+    EXPECT_GE(ticks20, 10);
+    EXPECT_LE(ticks20, 30);
     ASSERT_EQ(control->StopRecord(), S_OK);
     const int ticks = host->timerEvents;
     SpinFor(200);
     EXPECT_EQ(host->timerEvents, ticks);
 
-    // An interval of 0 is the shortest period of the platform timer, not a busy loop.
+    // An interval of 0 is the shortest period of the platform timer (10 ms), not a busy
+    // loop, which would tick on every pass of the event loop.
     ASSERT_EQ(control->put_TimerInterval(0), S_OK);
     ASSERT_EQ(control->StartRecord(), S_OK);
-    SpinFor(200);
+    const int ticks0 = TicksAgainstReference(*host, 10, 20);
     ASSERT_EQ(control->StopRecord(), S_OK);
-    EXPECT_GE(host->timerEvents - ticks, 5);
-    EXPECT_LE(host->timerEvents - ticks, 21);
+    EXPECT_GE(ticks0, 7);
+    EXPECT_LE(ticks0, 40);
 }
 
 TEST_F(RecorderLogic, AFailedStartLeavesNothingOpenAllocatedOrTicking)
@@ -357,8 +376,7 @@ TEST_F(RecorderLogic, AFailedStartLeavesNothingOpenAllocatedOrTicking)
     ASSERT_EQ(control->StartRecord(), S_OK);
     Feed(Pattern(16384, 5), 16384);
     EXPECT_EQ(host->collected, fed);
-    SpinFor(300);
-    EXPECT_GE(host->timerEvents, 1);
+    EXPECT_TRUE(SpinUntil([&] { return host->timerEvents >= 1; }, 5000));
 }
 
 TEST_F(RecorderLogic, AFailedStopStillKillsTheTimerAndTheNextStartStopsAgain)
@@ -401,7 +419,7 @@ TEST_F(RecorderLogic, AHostMayStopOrReleaseTheControlFromInsideOnData)
     ASSERT_EQ(control->StartRecord(), S_OK);
     const auto bytes = Pattern(16384 * 2, 1);
     ASSERT_EQ(source.feed(bytes.data(), bytes.size()), bytes.size());
-    ASSERT_TRUE(SpinUntil([&] { return host->dataEvents >= 1; }, 2000));
+    ASSERT_TRUE(SpinUntil([&] { return host->dataEvents >= 1; }, 5000));
     SpinFor(50);
     // The stop inside the first OnData handed the second buffer out too.
     EXPECT_EQ(host->dataEvents, 2);
@@ -417,8 +435,68 @@ TEST_F(RecorderLogic, AHostMayStopOrReleaseTheControlFromInsideOnData)
     };
     ASSERT_EQ(control->StartRecord(), S_OK);
     ASSERT_EQ(source.feed(bytes.data(), bytes.size()), bytes.size());
-    ASSERT_TRUE(SpinUntil([&] { return control == nullptr; }, 2000));
+    ASSERT_TRUE(SpinUntil([&] { return control == nullptr; }, 5000));
     SpinFor(50);
+    EXPECT_EQ(source.liveDevices(), 0);
+}
+
+TEST_F(RecorderLogic, ALostSourceFiresOnErrorOnceAfterItsBuffersAndTheStopHandsOutTheRest)
+{
+    using namespace nim_audio_recorder_dispid;
+    ASSERT_EQ(control->StartRecord(), S_OK);
+    Feed(Pattern(16384 * 2, 1), 16384);
+    // One full buffer whose message is still waiting, and one partly filled buffer.
+    const auto tail = Pattern(16384 + 5000, 2);
+    ASSERT_EQ(source.feed(tail.data(), tail.size()), tail.size());
+    fed.insert(fed.end(), tail.begin(), tail.end());
+    ASSERT_TRUE(source.fail());
+    EXPECT_FALSE(source.fail());
+    EXPECT_EQ(source.feed(tail.data(), tail.size()), 0u);
+    ASSERT_TRUE(SpinUntil([&] { return host->errorEvents >= 1; }, 5000));
+    EXPECT_EQ(host->dataAndErrors(), (std::vector<DISPID>{OnData, OnData, OnData, OnError}));
+    EXPECT_TRUE(control->sourceLost());
+    EXPECT_TRUE(control->engine().IsCapturing());  // until the host stops
+
+    ASSERT_EQ(control->StopRecord(), S_OK);
+    EXPECT_EQ(host->dataSizes, (std::vector<long>{16384, 16384, 16384, 5000}));
+    EXPECT_EQ(host->collected, fed);
+    EXPECT_EQ(host->errorEvents, 1);
+    EXPECT_TRUE(control->sourceLost());  // the host can still tell why the take ended
+    EXPECT_EQ(source.liveDevices(), 0);
+    EXPECT_FALSE(control->timerRunning());
+
+    // The next capture starts clean; a loss from a device that is not the running one
+    // (posted before the next buffer, so handled before it) changes nothing.
+    ASSERT_EQ(control->StartRecord(), S_OK);
+    EXPECT_FALSE(control->sourceLost());
+    window_handles::PostMessage(control->notificationWindow(), MM_WIM_ERROR, 0, MMSYSERR_NODRIVER);
+    Feed(Pattern(16384, 3), 16384);
+    EXPECT_EQ(host->collected, fed);
+    EXPECT_EQ(host->errorEvents, 1);
+    EXPECT_FALSE(control->sourceLost());
+    ASSERT_EQ(control->StopRecord(), S_OK);
+}
+
+TEST_F(RecorderLogic, AHostMayStopOrReleaseTheControlFromInsideOnError)
+{
+    host->onError = [&] { EXPECT_EQ(control->StopRecord(), S_OK); };
+    ASSERT_EQ(control->StartRecord(), S_OK);
+    const auto part = Pattern(3000, 1);
+    ASSERT_EQ(source.feed(part.data(), part.size()), part.size());
+    ASSERT_TRUE(source.fail());
+    ASSERT_TRUE(SpinUntil([&] { return host->errorEvents >= 1; }, 5000));
+    EXPECT_EQ(host->collected, part);  // handed out by the stop inside OnError
+    EXPECT_FALSE(control->engine().IsCapturing());
+    EXPECT_EQ(source.liveDevices(), 0);
+
+    host->onError = [&] {
+        host->events.Disconnect();
+        control->Release();
+        control = nullptr;
+    };
+    ASSERT_EQ(control->StartRecord(), S_OK);
+    ASSERT_TRUE(source.fail());
+    ASSERT_TRUE(SpinUntil([&] { return control == nullptr; }, 5000));
     EXPECT_EQ(source.liveDevices(), 0);
 }
 

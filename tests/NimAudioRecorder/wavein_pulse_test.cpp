@@ -83,13 +83,13 @@ TEST(PulseWaveIn, FillsBuffersInQueueOrderAndResetReturnsTheRestPartlyFilled)
     auto dataCount = [&] {
         return std::count_if(got.begin(), got.end(), [](const Message& m) { return m.message == MM_WIM_DATA; });
     };
-    ASSERT_TRUE(SpinUntil([&] { return dataCount() >= 9; }, 6000));
+    ASSERT_TRUE(SpinUntil([&] { return dataCount() >= 9; }, 15000));
     requeue = false;
     SpinFor(30);
     ASSERT_EQ(device->reset(), MMSYSERR_NOERROR);
     SpinFor(50);
     ASSERT_EQ(device->close(), MMSYSERR_NOERROR);
-    SpinFor(50);
+    ASSERT_TRUE(SpinUntil([&] { return !got.empty() && got.back().message == MM_WIM_CLOSE; }, 5000));
     player.kill();
     player.waitForFinished();
 
