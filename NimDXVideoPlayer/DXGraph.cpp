@@ -49,6 +49,7 @@ void CDXGraph::ReleaseGraph()
         videoWindow.reset();
     }
     graphBuilder.reset();
+    knownDuration.reset();
 }
 
 bool CDXGraph::AttachGraph(std::shared_ptr<GraphBuilder> graph)
@@ -59,10 +60,17 @@ bool CDXGraph::AttachGraph(std::shared_ptr<GraphBuilder> graph)
     return QueryControls();
 }
 
-bool CDXGraph::RenderMediaFile(const std::string& fileName)
+bool CDXGraph::RenderMediaFile(const std::string& fileName, HRESULT* result)
 {
     if (!graphBuilder) return false;
-    return SUCCEEDED(graphBuilder->RenderFile(fileName));
+    const HRESULT rendered = graphBuilder->RenderFile(fileName);
+    if (result) *result = rendered;
+    return SUCCEEDED(rendered);
+}
+
+std::string CDXGraph::ErrorText()
+{
+    return graphBuilder ? graphBuilder->ErrorText() : std::string();
 }
 
 bool CDXGraph::AttachVideoWindow(HWND owner)
@@ -172,6 +180,15 @@ bool CDXGraph::ReadDuration(double* seconds)
     REFERENCE_TIME units = 0;
     if (FAILED(mediaSeeking->GetDuration(&units))) return false;
     *seconds = static_cast<double>(units) / kUnitsPerSecond;
+    return true;
+}
+
+bool CDXGraph::ReadKnownDuration(double* seconds)
+{
+    double now = 0.0;
+    if (ReadDuration(&now)) knownDuration = now;
+    if (!knownDuration) return false;
+    *seconds = *knownDuration;
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "mediagraph.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class CDXGraph {
@@ -23,8 +24,12 @@ public:
     virtual bool AttachGraph(std::shared_ptr<mediagraph::GraphBuilder> graph);
 
     bool QueryControls();
-    // The file's path (UTF-8).
-    bool RenderMediaFile(const std::string& fileName);
+    // The file's path (UTF-8). `result`, when given, receives the graph's answer
+    // (VFW_E_NOT_FOUND, VFW_E_UNSUPPORTED_STREAM, ...).
+    bool RenderMediaFile(const std::string& fileName, HRESULT* result = nullptr);
+    // Why the file could not be opened or why its playback stopped; empty when nothing
+    // went wrong or there is no graph.
+    [[nodiscard]] std::string ErrorText();
     bool AttachVideoWindow(HWND owner);
     // Window 0 stops the graph event messages.
     bool SetEventWindow(HWND window);
@@ -44,6 +49,9 @@ public:
     // Seconds; the output is unchanged when the graph cannot tell.
     bool ReadPosition(double* seconds);
     bool ReadDuration(double* seconds);
+    // The duration, or the last one this graph reported when it cannot tell now; false
+    // (output unchanged) when it never could.
+    [[nodiscard]] bool ReadKnownDuration(double* seconds);
     bool SeekPosition(double seconds);
 
     bool SetVolume(LONG volume);
@@ -64,4 +72,5 @@ private:
     std::shared_ptr<mediagraph::BasicAudio> basicAudio;
     std::shared_ptr<mediagraph::VideoWindow> videoWindow;
     std::shared_ptr<mediagraph::MediaSeeking> mediaSeeking;
+    std::optional<double> knownDuration;
 };

@@ -14,6 +14,8 @@ using identity::IID_INimDXVideoPlayerObject;
 struct INimDXVideoPlayerObject : IDispatch {
     // strFileName: the file's path, UTF-8.
     virtual HRESULT SetFileName(const std::string& strFileName) = 0;
+    // Fails when the file cannot be opened or played (VFW_E_NOT_FOUND, VFW_E_CANNOT_RENDER,
+    // VFW_E_UNSUPPORTED_STREAM, E_FAIL); nothing plays then and the graph is released.
     virtual HRESULT Play() = 0;
     virtual HRESULT Pause() = 0;
     virtual HRESULT Stop() = 0;
@@ -28,7 +30,16 @@ struct INimDXVideoPlayerObject : IDispatch {
     virtual HRESULT GetHandleEvent(LONG* lResult) = 0;
     virtual HRESULT GetCurrentPosition(LONG* lCurrentPosition) = 0;
     virtual HRESULT SetCurrentPosition(LONG lCurrentPosition) = 0;
+    // S_FALSE, out-value unchanged, while the graph has never known the duration.
     virtual HRESULT GetDuration(LONG* lDuration) = 0;
+    // Why the last Play failed, or the error that stopped playback since (EC_ERRORABORT),
+    // in UTF-8 and in the user's words, without the file's path; empty when nothing went
+    // wrong since the last successful Play. E_POINTER for a null pointer.
+    virtual HRESULT GetLastErrorText(std::string* text)
+    {
+        (void)text;
+        return E_NOTIMPL;
+    }
 
 protected:
     ~INimDXVideoPlayerObject() = default;
@@ -51,4 +62,5 @@ constexpr DISPID GetHandleEvent = 14;
 constexpr DISPID GetCurrentPosition = 15;
 constexpr DISPID SetCurrentPosition = 16;
 constexpr DISPID GetDuration = 17;
+constexpr DISPID GetLastErrorText = 18;  // no arguments; the text is the call's result (VT_BSTR)
 }  // namespace nim_dx_video_player_dispid

@@ -67,13 +67,22 @@ HRESULT CNimDXVideoPlayerObject::GetIDsOfNames(const char* name, DISPID* dispId)
                                           {"GetHandleEvent", dispid::GetHandleEvent},
                                           {"GetCurrentPosition", dispid::GetCurrentPosition},
                                           {"SetCurrentPosition", dispid::SetCurrentPosition},
-                                          {"GetDuration", dispid::GetDuration}},
+                                          {"GetDuration", dispid::GetDuration},
+                                          {"GetLastErrorText", dispid::GetLastErrorText}},
                                          name, dispId);
 }
 
-HRESULT CNimDXVideoPlayerObject::Invoke(DISPID dispId, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*)
+HRESULT CNimDXVideoPlayerObject::Invoke(DISPID dispId, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result)
 {
     DISPPARAMS none;
+    if (dispId == dispid::GetLastErrorText) {
+        HRESULT hr = ExpectArgs(params ? params : &none, 0);
+        if (FAILED(hr)) return hr;
+        std::string text;
+        if (FAILED(hr = GetLastErrorText(result ? &text : nullptr))) return hr;
+        *result = VARIANT::Str(std::move(text));
+        return S_OK;
+    }
     return InvokeMember(dispId, params ? params : &none);
 }
 
@@ -148,27 +157,38 @@ HRESULT CNimDXVideoPlayerObject::SetFileName(const std::string& strFileName)
 void CNimDXVideoPlayerObject::DestroyGraph()
 {
     if (!graph) return;
+    // The reason playback stopped outlives the graph.
+    if (std::string text = graph->ErrorText(); !text.empty()) lastErrorText = std::move(text);
     graph->StopGraph();
     graph->SetEventWindow(0);
     graph.reset();
 }
 
-void CNimDXVideoPlayerObject::BuildGraph()
+HRESULT CNimDXVideoPlayerObject::BuildGraph()
 {
     DestroyGraph();
     graph = std::make_unique<CDXGraph>();
-    if (!graph->CreateGraph()) return;
-    (void)graph->RenderMediaFile(fileName);
+    if (!graph->CreateGraph()) return E_FAIL;
+    // Before the file is cued: its first buffers already carry the chosen channel.
+    (void)graph->SetVolume(volume);
+    (void)graph->SetBalance(balance);
+    HRESULT rendered = E_FAIL;
+    if (!graph->RenderMediaFile(fileName, &rendered)) return FAILED(rendered) ? rendered : E_FAIL;
     (void)graph->AttachVideoWindow(videoOwner);
     (void)graph->SetEventWindow(videoOwner);
     (void)graph->PauseGraph();
+    return S_OK;
 }
 
 HRESULT CNimDXVideoPlayerObject::Play()
 {
-    BuildGraph();
-    (void)graph->RunGraph();
-    return S_OK;
+    lastErrorText.clear();
+    HRESULT hr = BuildGraph();
+    if (SUCCEEDED(hr) && !graph->RunGraph()) hr = E_FAIL;
+    if (SUCCEEDED(hr)) return S_OK;
+    DestroyGraph();
+    if (lastErrorText.empty()) lastErrorText = "The player could not be started: GStreamer's playbin is missing or broken.";
+    return hr;
 }
 
 HRESULT CNimDXVideoPlayerObject::Pause()
@@ -189,27 +209,33 @@ HRESULT CNimDXVideoPlayerObject::Continue()
     return S_OK;
 }
 
+// Volume and balance are the player's own: kept for the next Play and passed to the
+// current graph. A value outside the range changes nothing.
 HRESULT CNimDXVideoPlayerObject::SetAudioVolume(LONG lAudioVolume)
 {
+    if (lAudioVolume < mediagraph::kSilentVolume || lAudioVolume > mediagraph::kFullVolume) return S_OK;
+    volume = lAudioVolume;
     if (graph) (void)graph->SetVolume(lAudioVolume);
     return S_OK;
 }
 
 HRESULT CNimDXVideoPlayerObject::GetAudioVolume(LONG* lAudioVolume)
 {
-    if (lAudioVolume) *lAudioVolume = graph ? graph->GetVolume() : 0;
+    if (lAudioVolume) *lAudioVolume = volume;
     return S_OK;
 }
 
 HRESULT CNimDXVideoPlayerObject::SetAudioBalance(LONG lAudioBalance)
 {
+    if (lAudioBalance < mediagraph::kBalanceLeftOnly || lAudioBalance > mediagraph::kBalanceRightOnly) return S_OK;
+    balance = lAudioBalance;
     if (graph) (void)graph->SetBalance(lAudioBalance);
     return S_OK;
 }
 
 HRESULT CNimDXVideoPlayerObject::GetAudioBalance(LONG* lAudioBalance)
 {
-    if (lAudioBalance) *lAudioBalance = graph ? graph->GetBalance() : 0;
+    if (lAudioBalance) *lAudioBalance = balance;
     return S_OK;
 }
 
@@ -255,6 +281,15 @@ HRESULT CNimDXVideoPlayerObject::GetDuration(LONG* lDuration)
 {
     if (!graph || !lDuration) return S_OK;
     double seconds = 0.0;
-    *lDuration = graph->ReadDuration(&seconds) ? WholeSeconds(seconds) : 0;
+    if (!graph->ReadKnownDuration(&seconds)) return S_FALSE;
+    *lDuration = WholeSeconds(seconds);
+    return S_OK;
+}
+
+HRESULT CNimDXVideoPlayerObject::GetLastErrorText(std::string* text)
+{
+    if (!text) return E_POINTER;
+    std::string now = graph ? graph->ErrorText() : std::string();
+    *text = now.empty() ? lastErrorText : std::move(now);
     return S_OK;
 }

@@ -1,7 +1,10 @@
 #pragma once
 // CNimDXVideoPlayerObject: the player control. It holds at most one playback graph; Play
 // always builds a new one for the stored file, Stop destroys it, and everything else acts
-// on the current graph or does nothing without one. Every method answers S_OK.
+// on the current graph or does nothing without one. Volume and balance are kept by the
+// control and given to every new graph before its file is cued. Play answers whether the
+// file could be played and GetLastErrorText why not; the other methods answer S_OK
+// (GetDuration S_FALSE while the duration is unknown).
 
 #include "DXGraph.h"
 #include "INimDXVideoPlayerObject.h"
@@ -44,14 +47,18 @@ public:
     HRESULT GetCurrentPosition(LONG* lCurrentPosition) override;
     HRESULT SetCurrentPosition(LONG lCurrentPosition) override;
     HRESULT GetDuration(LONG* lDuration) override;
+    HRESULT GetLastErrorText(std::string* text) override;
 
 private:
-    void BuildGraph();
+    [[nodiscard]] HRESULT BuildGraph();
     void DestroyGraph();
     HRESULT InvokeMember(DISPID dispId, DISPPARAMS* params);
 
     std::unique_ptr<CDXGraph> graph;
     HWND videoOwner = 0;
     std::string fileName;
+    LONG volume = mediagraph::kFullVolume;
+    LONG balance = 0;
+    std::string lastErrorText;
     component_shell::ConnectionPoint events_;
 };

@@ -2,6 +2,8 @@
 # Not a media framework: it offers exactly what the player's graph wrapper calls, nothing for editing, capture or streaming.
 add_library(platform_mediagraph STATIC
   ${CMAKE_CURRENT_LIST_DIR}/mediagraph.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mediagraph_audio.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mediagraph_errors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mediagraph_video.cpp
 )
 set_target_properties(platform_mediagraph PROPERTIES POSITION_INDEPENDENT_CODE ON)

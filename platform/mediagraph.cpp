@@ -1,91 +1,29 @@
 #include "mediagraph.h"
 
+#include "mediagraph_audio.h"
+#include "mediagraph_errors.h"
+#include "mediagraph_owners.h"
 #include "mediagraph_video.h"
 #include "window_handles.h"
 
 #include <gst/gst.h>
 #include <gst/pbutils/missing-plugins.h>
 
+#include <atomic>
 #include <chrono>
-#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <optional>
 
 namespace mediagraph {
 
 namespace {
 
-struct GstObjectUnref {
-    void operator()(gpointer object) const
-    {
-        if (object) gst_object_unref(object);
-    }
-};
-using ElementPtr = std::unique_ptr<GstElement, GstObjectUnref>;
-using PadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
-using BusPtr = std::unique_ptr<GstBus, GstObjectUnref>;
-
-struct GFreeDeleter {
-    void operator()(gpointer p) const { g_free(p); }
-};
-using GCharPtr = std::unique_ptr<gchar, GFreeDeleter>;
-
-struct ErrorFree {
-    void operator()(GError* e) const
-    {
-        if (e) g_error_free(e);
-    }
-};
-using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
-
 // How long building a graph may take before the file counts as unplayable.
 constexpr GstClockTime kRenderTimeout = 10 * GST_SECOND;
-
-float Attenuation(LONG hundredthsOfDb)
-{
-    if (hundredthsOfDb <= -10000) return 0.0f;
-    if (hundredthsOfDb >= 0) return 1.0f;
-    return static_cast<float>(std::pow(10.0, hundredthsOfDb / 2000.0));
-}
-
-// Scales the two channels of interleaved 32-bit float audio in place.
-class ChannelScaler {
-public:
-    void set(ChannelGains gains)
-    {
-        left_ = gains.left;
-        right_ = gains.right;
-    }
-
-    static GstPadProbeReturn Probe(GstPad*, GstPadProbeInfo* info, gpointer self)
-    {
-        auto* scaler = static_cast<ChannelScaler*>(self);
-        const float left = scaler->left_;
-        const float right = scaler->right_;
-        if (left == 1.0f && right == 1.0f) return GST_PAD_PROBE_OK;
-        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-        if (!buffer) return GST_PAD_PROBE_OK;
-        buffer = gst_buffer_make_writable(buffer);
-        GST_PAD_PROBE_INFO_DATA(info) = buffer;
-        GstMapInfo map;
-        if (!gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) return GST_PAD_PROBE_OK;
-        auto* samples = reinterpret_cast<float*>(map.data);
-        const size_t frames = map.size / (2 * sizeof(float));
-        for (size_t i = 0; i < frames; ++i) {
-            samples[2 * i] *= left;
-            samples[2 * i + 1] *= right;
-        }
-        gst_buffer_unmap(buffer, &map);
-        return GST_PAD_PROBE_OK;
-    }
-
-private:
-    std::atomic<float> left_{1.0f};
-    std::atomic<float> right_{1.0f};
-};
 
 struct QueuedEvent {
     LONG code;
@@ -157,6 +95,7 @@ public:
 
     // GraphBuilder
     HRESULT RenderFile(const std::string& file) override;
+    std::string ErrorText() override { return errors_.text(); }
     HRESULT QueryMediaControl(std::shared_ptr<MediaControl>* out) override { return give(out); }
     HRESULT QueryMediaEvent(std::shared_ptr<MediaEventEx>* out) override { return give(out); }
     HRESULT QueryBasicVideo(std::shared_ptr<BasicVideo>* out) override { return give(out); }
@@ -227,16 +166,18 @@ private:
     }
 
     HRESULT changeState(GstState target, OAFilterState logical);
-    void applyGains() { scaler_.set(GainsFor(volume_, balance_)); }
-    [[nodiscard]] GstElement* makeAudioFilter();
-    void report(const std::string& text);
+    void applyGains() { mixer_.setLevels(volume_, balance_); }
+    // The open failed: the graph is taken down and the reason said once.
+    HRESULT openFailed(GraphError fallback);
 
+    // Playback that had started has stopped on an error: said once, queued as an event.
+    void announceStop(const std::string& text);
     static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void onBusMessage(GstMessage* message);
 
     ElementPtr playbin_;
     std::unique_ptr<VideoOutput> video_;
-    ChannelScaler scaler_;
+    ChannelMixer mixer_;
     EventQueue events_;
     std::string file_;
     bool rendered_ = false;
@@ -247,12 +188,8 @@ private:
     LONG balance_ = 0;
 
     // Written by the streaming threads.
-    std::mutex errorMutex_;
-    std::string firstError_;
-    std::atomic<bool> rendering_{false};
-    std::atomic<bool> errorQueued_{false};
+    GraphErrors errors_;
     std::atomic<bool> atEnd_{false};  // every stream has ended; cleared by a seek
-    bool reported_ = false;
 };
 
 FilterGraph::~FilterGraph()
@@ -276,93 +213,49 @@ bool FilterGraph::build()
 
     video_ = std::make_unique<VideoOutput>();
     if (video_->sink()) g_object_set(playbin_.get(), "video-sink", video_->sink(), nullptr);
-    if (GstElement* filter = makeAudioFilter()) g_object_set(playbin_.get(), "audio-filter", filter, nullptr);
+    if (GstElement* filter = mixer_.makeFilter()) g_object_set(playbin_.get(), "audio-filter", filter, nullptr);
 
     BusPtr bus(gst_element_get_bus(playbin_.get()));
     gst_bus_set_sync_handler(bus.get(), &FilterGraph::OnBusMessage, this, nullptr);
     return true;
 }
 
-// audioconvert ! float stereo ! (channel gains probe) ! audioconvert
-GstElement* FilterGraph::makeAudioFilter()
+HRESULT FilterGraph::openFailed(GraphError fallback)
 {
-    GstElement* bin = gst_bin_new("balance");
-    GstElement* in = gst_element_factory_make("audioconvert", nullptr);
-    GstElement* caps = gst_element_factory_make("capsfilter", nullptr);
-    GstElement* out = gst_element_factory_make("audioconvert", nullptr);
-    if (!bin || !in || !caps || !out) {
-        for (GstElement* e : {bin, in, caps, out})
-            if (e) gst_object_unref(gst_object_ref_sink(e));
-        return nullptr;
-    }
-    GstCaps* format = gst_caps_from_string("audio/x-raw,format=F32LE,channels=2,layout=interleaved");
-    g_object_set(caps, "caps", format, nullptr);
-    gst_caps_unref(format);
-    gst_bin_add_many(GST_BIN(bin), in, caps, out, nullptr);
-    gst_element_link_many(in, caps, out, nullptr);
-
-    PadPtr scaled(gst_element_get_static_pad(caps, "src"));
-    gst_pad_add_probe(scaled.get(), GST_PAD_PROBE_TYPE_BUFFER, &ChannelScaler::Probe, &scaler_, nullptr);
-
-    PadPtr sinkPad(gst_element_get_static_pad(in, "sink"));
-    PadPtr srcPad(gst_element_get_static_pad(out, "src"));
-    gst_element_add_pad(bin, gst_ghost_pad_new("sink", sinkPad.get()));
-    gst_element_add_pad(bin, gst_ghost_pad_new("src", srcPad.get()));
-    return bin;
-}
-
-void FilterGraph::report(const std::string& text)
-{
-    if (reported_) return;
-    reported_ = true;
-    std::cerr << text << std::endl;
+    // Once the pipeline is down its streaming threads have ended, so the first error any
+    // of them reported is known.
+    gst_element_set_state(playbin_.get(), GST_STATE_NULL);
+    const GraphError reason = errors_.failed(std::move(fallback));
+    std::cerr << "Cannot play \"" << file_ << "\": " << reason.text << std::endl;
+    return FAILED(reason.result) ? reason.result : E_FAIL;
 }
 
 HRESULT FilterGraph::RenderFile(const std::string& file)
 {
     if (rendered_) return VFW_E_WRONG_STATE;
     file_ = file;
+    errors_.beginOpen();
     std::error_code ec;
     const std::filesystem::path path(file);
-    if (file.empty()) {
-        report("Cannot play the accompaniment: no file was chosen.");
-        return VFW_E_NOT_FOUND;
-    }
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        report("Cannot play \"" + file + "\": the file does not exist.");
-        return VFW_E_NOT_FOUND;
-    }
-    if (std::filesystem::file_size(path, ec) == 0) {
-        report("Cannot play \"" + file + "\": the file is empty.");
-        return VFW_E_UNSUPPORTED_STREAM;
-    }
+    if (file.empty()) return openFailed({"No file was chosen.", VFW_E_NOT_FOUND});
+    if (!std::filesystem::is_regular_file(path, ec)) return openFailed({"The file does not exist.", VFW_E_NOT_FOUND});
+    if (std::filesystem::file_size(path, ec) == 0) return openFailed({"The file is empty.", VFW_E_UNSUPPORTED_STREAM});
     GError* rawError = nullptr;
     GCharPtr uri(gst_filename_to_uri(file.c_str(), &rawError));
     ErrorPtr error(rawError);
     if (!uri) {
-        report("Cannot play \"" + file + "\": " + (error ? error->message : "bad file name") + ".");
-        return VFW_E_NOT_FOUND;
+        GraphError bad{"The file name cannot be used.", VFW_E_NOT_FOUND};
+        if (error) bad = ErrorFor(*error, file);
+        return openFailed(bad);
     }
     g_object_set(playbin_.get(), "uri", uri.get(), nullptr);
 
-    rendering_ = true;
     GstStateChangeReturn result = gst_element_set_state(playbin_.get(), GST_STATE_PAUSED);
     if (result != GST_STATE_CHANGE_FAILURE)
         result = gst_element_get_state(playbin_.get(), nullptr, nullptr, kRenderTimeout);
-    rendering_ = false;
+    if (result == GST_STATE_CHANGE_ASYNC) return openFailed({"The file took too long to open.", VFW_E_CANNOT_RENDER});
+    if (result == GST_STATE_CHANGE_FAILURE) return openFailed({"The file cannot be played.", E_FAIL});
 
-    if (result == GST_STATE_CHANGE_FAILURE || result == GST_STATE_CHANGE_ASYNC) {
-        std::string reason;
-        {
-            std::lock_guard<std::mutex> lock(errorMutex_);
-            reason = firstError_;
-        }
-        if (result == GST_STATE_CHANGE_ASYNC) reason = "the file took too long to open";
-        if (reason.empty()) reason = "its format is not supported";
-        gst_element_set_state(playbin_.get(), GST_STATE_NULL);
-        report("Cannot play \"" + file + "\": " + reason + ".");
-        return VFW_E_UNSUPPORTED_STREAM;
-    }
     gint videoStreams = 0;
     gint audioStreams = 0;
     g_object_get(playbin_.get(), "n-video", &videoStreams, "n-audio", &audioStreams, nullptr);
@@ -370,10 +263,9 @@ HRESULT FilterGraph::RenderFile(const std::string& file)
     hasAudio_ = audioStreams > 0;
     rendered_ = true;
     state_ = State_Stopped;
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        firstError_.clear();
-    }
+    std::optional<GraphError> stopped;
+    for (const std::string& note : errors_.opened(&stopped)) std::cerr << note << std::endl;
+    if (stopped) announceStop(stopped->text);
     return S_OK;
 }
 
@@ -506,6 +398,12 @@ HRESULT FilterGraph::SetPositions(REFERENCE_TIME* current, DWORD currentFlags, R
     return S_OK;
 }
 
+void FilterGraph::announceStop(const std::string& text)
+{
+    std::cerr << "Playback of \"" << file_ << "\" stopped: " << text << std::endl;
+    events_.push({EC_ERRORABORT, static_cast<LONG_PTR>(E_FAIL), 0});
+}
+
 GstBusSyncReply FilterGraph::OnBusMessage(GstBus*, GstMessage* message, gpointer self)
 {
     static_cast<FilterGraph*>(self)->onBusMessage(message);
@@ -524,26 +422,19 @@ void FilterGraph::onBusMessage(GstMessage* message)
         GError* raw = nullptr;
         gst_message_parse_error(message, &raw, nullptr);
         ErrorPtr error(raw);
-        bool first = false;
-        {
-            std::lock_guard<std::mutex> lock(errorMutex_);
-            if (firstError_.empty()) {
-                firstError_ = error ? error->message : "playback failed";
-                first = true;
-            }
-        }
-        // A failure while the graph is built is RenderFile's result, not an event.
-        if (!rendering_ && first && !errorQueued_.exchange(true)) {
-            std::cerr << "Playback of \"" << file_ << "\" stopped: " << firstError_ << std::endl;
-            events_.push({EC_ERRORABORT, static_cast<LONG_PTR>(E_FAIL), 0});
-        }
+        GraphError what{"Playback failed.", E_FAIL};
+        if (error) what = ErrorFor(*error, file_);
+        const std::string text = what.text;
+        // While the file opens the error is RenderFile's result, not an event.
+        if (errors_.record(std::move(what))) announceStop(text);
         break;
     }
     case GST_MESSAGE_ELEMENT:
         if (gst_is_missing_plugin_message(message)) {
             GCharPtr what(gst_missing_plugin_message_get_description(message));
-            std::cerr << "Playing \"" << file_ << "\" without one of its streams: no plug-in for "
-                      << (what ? what.get() : "it") << " is installed." << std::endl;
+            const std::string note = "Playing \"" + file_ + "\" without one of its streams: no plug-in for " +
+                                     (what ? what.get() : "it") + " is installed.";
+            if (errors_.note(note)) std::cerr << note << std::endl;
         }
         break;
     default:
@@ -552,15 +443,6 @@ void FilterGraph::onBusMessage(GstMessage* message)
 }
 
 }  // namespace
-
-ChannelGains GainsFor(LONG volume, LONG balance)
-{
-    const float level = Attenuation(volume);
-    ChannelGains gains{level, level};
-    if (balance < 0) gains.right *= Attenuation(balance);
-    if (balance > 0) gains.left *= Attenuation(-balance);
-    return gains;
-}
 
 void EnsureInitialized()
 {

@@ -127,8 +127,14 @@ class GraphBuilder {
 public:
     virtual ~GraphBuilder() = default;
     // Builds the graph for a file (UTF-8 path) and cues it, stopped. On failure the reason
-    // has gone to standard error and the graph plays nothing.
+    // has gone to standard error, once, and the graph plays nothing: VFW_E_NOT_FOUND for a
+    // file that is not there, VFW_E_UNSUPPORTED_STREAM or VFW_E_CANNOT_RENDER for one that
+    // cannot be decoded, E_FAIL when GStreamer gave no reason. No event is queued for it.
     virtual HRESULT RenderFile(const std::string& file) = 0;
+    // Why the file could not be opened, or the error that stopped its playback (the one
+    // EC_ERRORABORT stands for), in the user's words and without the file's path; empty
+    // when there was none.
+    [[nodiscard]] virtual std::string ErrorText() = 0;
 
     virtual HRESULT QueryMediaControl(std::shared_ptr<MediaControl>* out) = 0;
     virtual HRESULT QueryMediaEvent(std::shared_ptr<MediaEventEx>* out) = 0;
@@ -150,5 +156,17 @@ struct ChannelGains {
     float right;
 };
 [[nodiscard]] ChannelGains GainsFor(LONG volume, LONG balance);
+
+// How each output channel is made from the two input channels:
+// left out = leftFromLeft * left in + leftFromRight * right in, and likewise on the right.
+struct ChannelMix {
+    float leftFromLeft;
+    float leftFromRight;
+    float rightFromLeft;
+    float rightFromRight;
+};
+// At a balance of exactly -10000 the left channel of a stereo source plays on both outputs,
+// at 10000 the right one; every other balance, and a mono source, get the gains above.
+[[nodiscard]] ChannelMix MixFor(LONG volume, LONG balance, int sourceChannels);
 
 }  // namespace mediagraph

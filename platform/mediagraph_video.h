@@ -4,6 +4,7 @@
 // mode; mouse and keyboard input on the surface goes on to the owner.
 
 #include "automation.h"
+#include "mediagraph_owners.h"
 
 #include <gst/gst.h>
 
@@ -20,14 +21,6 @@ class QWidget;
 namespace mediagraph {
 
 class VideoSurface;
-
-struct SampleUnref {
-    void operator()(GstSample* sample) const
-    {
-        if (sample) gst_sample_unref(sample);
-    }
-};
-using SamplePtr = std::unique_ptr<GstSample, SampleUnref>;
 
 // The newest frame, written by a streaming thread and taken by the UI thread.
 class FrameSlot {

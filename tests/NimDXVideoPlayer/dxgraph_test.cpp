@@ -1,6 +1,8 @@
 // CDXGraph's guards, call order and unit conversions, over a recording graph; and the
-// balance and volume gains of the real graph.
+// balance and volume gains and the error keeping of the real graph.
 #include "DXGraph.h"
+#include "mediagraph_errors.h"
+#include "mediagraph_owners.h"
 #include "window_handles.h"
 
 #include <gtest/gtest.h>
@@ -35,8 +37,11 @@ public:
     DWORD seekFlags = 0;
     LONG volume = 0;
     LONG fullScreen = OAFALSE;
+    REFERENCE_TIME duration = 0;
+    HRESULT durationResult = E_NOTIMPL;
 
     HRESULT RenderFile(const std::string& file) override { return log("RenderFile " + file); }
+    std::string ErrorText() override { return {}; }
     HRESULT QueryMediaControl(std::shared_ptr<MediaControl>* out) override { return give(out); }
     HRESULT QueryMediaEvent(std::shared_ptr<MediaEventEx>* out) override { return give(out); }
     HRESULT QueryBasicVideo(std::shared_ptr<BasicVideo>* out) override { return give(out); }
@@ -110,7 +115,11 @@ public:
         if (SUCCEEDED(positionResult)) *p = position;
         return positionResult;
     }
-    HRESULT GetDuration(REFERENCE_TIME*) override { return E_NOTIMPL; }
+    HRESULT GetDuration(REFERENCE_TIME* d) override
+    {
+        if (SUCCEEDED(durationResult)) *d = duration;
+        return durationResult;
+    }
     HRESULT SetPositions(REFERENCE_TIME* current, DWORD flags, REFERENCE_TIME* stop, DWORD stopFlags) override
     {
         seekTo = *current;
@@ -232,6 +241,28 @@ TEST(DXGraph, TimesConvertAndSeekTruncatesTowardZeroToKeyFrames)
     EXPECT_FALSE(graph.SeekPosition(1e300));
 }
 
+TEST(DXGraph, DurationIsTheLastOneKnownWhileTheGraphCannotTell)
+{
+    auto fake = std::make_shared<RecordingGraph>();
+    CDXGraph graph;
+    ASSERT_TRUE(graph.AttachGraph(fake));
+    double seconds = 4.5;
+    EXPECT_FALSE(graph.ReadKnownDuration(&seconds));  // never known
+    EXPECT_EQ(seconds, 4.5);
+    fake->durationResult = S_OK;
+    fake->duration = 2157000000;
+    EXPECT_TRUE(graph.ReadKnownDuration(&seconds));
+    EXPECT_DOUBLE_EQ(seconds, 215.7);
+    fake->durationResult = E_FAIL;
+    seconds = 0;
+    EXPECT_TRUE(graph.ReadKnownDuration(&seconds));
+    EXPECT_DOUBLE_EQ(seconds, 215.7);
+    EXPECT_FALSE(graph.ReadDuration(&seconds));
+    // A new graph knows nothing of the old one's duration.
+    ASSERT_TRUE(graph.AttachGraph(std::make_shared<RecordingGraph>()));
+    EXPECT_FALSE(graph.ReadKnownDuration(&seconds));
+}
+
 TEST(DXGraph, EventsAreTakenOneAtATimeAndFreed)
 {
     auto fake = std::make_shared<RecordingGraph>();
@@ -306,6 +337,70 @@ TEST(MediaGraphGains, BalanceAttenuatesOnlyTheFarChannelInDecibels)
     g = GainsFor(-10000, 0);
     EXPECT_FLOAT_EQ(g.left, 0.0f);
     EXPECT_FLOAT_EQ(g.right, 0.0f);
+}
+
+TEST(MediaGraphGains, FullBalancePlaysTheRemainingChannelOnBothOutputs)
+{
+    ChannelMix m = MixFor(0, -10000, 2);
+    EXPECT_EQ(m.leftFromLeft, 1.0f);
+    EXPECT_EQ(m.rightFromLeft, 1.0f);
+    EXPECT_EQ(m.leftFromRight, 0.0f);
+    EXPECT_EQ(m.rightFromRight, 0.0f);
+    m = MixFor(-2000, 10000, 6);  // more channels are mixed down to stereo first
+    EXPECT_EQ(m.leftFromLeft, 0.0f);
+    EXPECT_EQ(m.rightFromLeft, 0.0f);
+    EXPECT_NEAR(m.leftFromRight, 0.1f, 1e-6);
+    EXPECT_NEAR(m.rightFromRight, 0.1f, 1e-6);
+    // Short of the end, and for a mono source, the far channel is only attenuated.
+    m = MixFor(0, -9999, 2);
+    EXPECT_EQ(m.leftFromLeft, 1.0f);
+    EXPECT_EQ(m.rightFromLeft, 0.0f);
+    EXPECT_GT(m.rightFromRight, 0.0f);
+    m = MixFor(0, -10000, 1);
+    EXPECT_EQ(m.leftFromLeft, 1.0f);
+    EXPECT_EQ(m.rightFromLeft, 0.0f);
+    EXPECT_EQ(m.rightFromRight, 0.0f);
+}
+
+GError* Error(GQuark domain, gint code, const std::string& message)
+{
+    return g_error_new_literal(domain, code, message.c_str());
+}
+
+TEST(MediaGraphErrors, TheFirstErrorOfAnOpenIsItsOnlyReason)
+{
+    const std::string file = "/music/My Song.avi";
+    ErrorPtr text(Error(GST_STREAM_ERROR, GST_STREAM_ERROR_WRONG_TYPE, "This appears to be a text file"));
+    ErrorPtr named(Error(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND, "No such file \"My Song.avi\""));
+    const GraphError said = ErrorFor(*text, file);
+    EXPECT_EQ(said.text, "This appears to be a text file.");
+    EXPECT_EQ(said.result, VFW_E_UNSUPPORTED_STREAM);
+    const GraphError missing = ErrorFor(*named, file);
+    EXPECT_EQ(missing.text, "Resource not found.");  // GStreamer's words for the code, without the name
+    EXPECT_EQ(missing.result, VFW_E_NOT_FOUND);
+
+    GraphErrors errors;
+    errors.beginOpen();
+    EXPECT_FALSE(errors.note("a stream without a decoder"));
+    EXPECT_FALSE(errors.record(said));  // while opening: the open's result, no event
+    EXPECT_FALSE(errors.record({"Its format is not supported.", E_FAIL}));
+    const GraphError reason = errors.failed({"The file cannot be played.", E_FAIL});
+    EXPECT_EQ(reason.text, said.text);
+    EXPECT_EQ(reason.result, VFW_E_UNSUPPORTED_STREAM);
+    EXPECT_FALSE(errors.record(missing));  // reported after the open failed
+    EXPECT_EQ(errors.text(), said.text);
+
+    // An open that succeeds says its notes then; the first later error stops playback once.
+    errors.beginOpen();
+    EXPECT_EQ(errors.text(), "");
+    EXPECT_FALSE(errors.note("a stream without a decoder"));
+    std::optional<GraphError> stopped;
+    EXPECT_EQ(errors.opened(&stopped), std::vector<std::string>{"a stream without a decoder"});
+    EXPECT_FALSE(stopped);
+    EXPECT_TRUE(errors.note("another"));
+    EXPECT_TRUE(errors.record(missing));
+    EXPECT_FALSE(errors.record(said));
+    EXPECT_EQ(errors.text(), "Resource not found.");
 }
 
 TEST(MediaGraph, EmptyGraphRefusesBadValuesAndHasNoPosition)
