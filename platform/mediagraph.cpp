@@ -226,7 +226,8 @@ HRESULT FilterGraph::openFailed(GraphError fallback)
     // of them reported is known.
     gst_element_set_state(playbin_.get(), GST_STATE_NULL);
     const GraphError reason = errors_.failed(std::move(fallback));
-    std::cerr << "Cannot play \"" << file_ << "\": " << reason.text << std::endl;
+    const std::string what = file_.empty() ? std::string("the accompaniment") : "\"" + file_ + "\"";
+    std::cerr << "Cannot play " << what << ": " << reason.text << std::endl;
     return FAILED(reason.result) ? reason.result : E_FAIL;
 }
 
