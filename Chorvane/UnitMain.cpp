@@ -50,7 +50,6 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     startCaption_ = tr("Start singing");
     stopCaption_ = tr("Stop singing");
-    noAccompanimentMessage_ = tr("Please choose an accompaniment file first.");
     stereoMixerMessage_ =
         tr("No stereo mix line was found on this sound card. Please choose the recording source yourself.");
 
@@ -70,18 +69,16 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     status->addWidget(panel);
     setStatusBar(status);
 
-    TimerMonitorIsStop.setInterval(200);
-    TimerLyric.setInterval(500);
-    connect(&TimerMonitorIsStop, &QTimer::timeout, this, [this] { RunHandler(this, [this] { TimerMonitorIsStopTimer(); }); });
-    connect(&TimerLyric, &QTimer::timeout, this, [this] { RunHandler(this, [this] { TimerLyricTimer(); }); });
-
     createComponents();
+    connectTake();
     // The client area is fixed; the menu bar, when there is one, comes on top of it.
     setFixedSize(kClientWidth, kClientHeight);
 }
 
 TfrmMain::~TfrmMain()
 {
+    // A take still running is finished while the recorder can still hand out its data.
+    take_.reset();
     recorderEvents_.Disconnect();
 }
 
@@ -91,7 +88,11 @@ void TfrmMain::SetPartners(TfrmDisplay* display, TfrmLyric* lyric, TfrmCommon* c
     lyric_ = lyric;
     common_ = common;
     mixers_ = mixers;
-    if (display_) display_->setPlayer(player_.get());
+    take_->SetLyrics(lyric_);
+    if (display_) {
+        display_->setPlayer(player_.get());
+        connect(display_, &TfrmDisplay::graphEvent, take_.get(), &TakeController::GraphEvent);
+    }
 }
 
 void TfrmMain::buildToolBar()
@@ -204,6 +205,7 @@ QWidget* TfrmMain::buildRightPanel()
     fileGrid->addWidget(LabelLRCFile, 1, 0);
     fileGrid->addWidget(EditLRCFile, 1, 1);
     fileGrid->addWidget(BitBtnLRCFile, 1, 2);
+    connect(EditKaraokeFile, &QLineEdit::textChanged, this, [this] { EditKaraokeFileChange(); });
     connect(BitBtnKaraokeFile, &QPushButton::clicked, this, [this] { RunHandler(this, [this] { BitBtnKaraokeFileClick(); }); });
     connect(BitBtnLRCFile, &QPushButton::clicked, this, [this] { RunHandler(this, [this] { BitBtnLRCFileClick(); }); });
 
@@ -277,14 +279,32 @@ void TfrmMain::createComponents()
     if (recorder_) {
         const HRESULT hr = recorderEvents_.Connect(recorder_.get(), identity::DIID__INimAudioRecorderEvents, [this](DISPID id) {
             if (id == nim_audio_recorder_dispid::OnData)
-                RunHandler(this, [this] { NimAudioRecorderData(); });
+                NimAudioRecorderData();
             else if (id == nim_audio_recorder_dispid::OnTimer)
-                RunHandler(this, [this] { NimAudioRecorderTimer(); });
+                NimAudioRecorderTimer();
+            else if (id == nim_audio_recorder_dispid::OnError)
+                NimAudioRecorderError();
         });
         if (FAILED(hr) && componentError_.isEmpty())
             componentError_ = tr("The recorder's events could not be connected: %1").arg(QString::fromStdString(HResultText(hr)));
     }
+    ApplyStoredMeterValues();
     placeMeter();
+    take_ = std::make_unique<TakeController>(
+        TakeComponents{player_.get(), recorder_.get(), file_.get(), meter_.get(), componentError_}, nullptr);
+}
+
+void TfrmMain::ApplyStoredMeterValues()
+{
+    // The meter's stored control data: bars, 30 ticks of 10 x 1 pixels one apart, the
+    // yellow zone from 30 % and the red one from 60 % of the height.
+    if (!meter_) return;
+    (void)meter_->put_style(0);
+    (void)meter_->put_HighPosition(60);
+    (void)meter_->put_MidPosition(30);
+    (void)meter_->put_TickWidth(10);
+    (void)meter_->put_TickHeight(1);
+    (void)meter_->put_TickSeparate(1);
 }
 
 void TfrmMain::placeMeter()
@@ -294,11 +314,6 @@ void TfrmMain::placeMeter()
     if (FAILED(meter_.As(IID_IControlWindow, &window))) return;
     const HWND parent = window_handles::HandleFor(GroupBoxKaraokeDisplay);
     window->InPlaceActivate(parent, 5, 6, kMeterWidth, kMeterHeight, &meterWindow_);
-}
-
-void TfrmMain::check(HRESULT hr, const QString& what) const
-{
-    if (FAILED(hr)) throw ProgramError(what + QStringLiteral(": ") + QString::fromStdString(HResultText(hr)));
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -322,7 +337,7 @@ void TfrmMain::paintEvent(QPaintEvent* event)
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
     // A running take is finished first, so that its file is complete and listed.
-    if (takeState_ == 1 || TimerMonitorIsStop.isActive()) RunHandler(this, [this] { StopTake(); });
+    if (take_->running()) StopTake();
     RestoreMicrophone();
     RestoreRecordingLine();
     if (display_) display_->hide();

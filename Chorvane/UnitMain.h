@@ -9,9 +9,10 @@
 #include "INimVisualization.h"
 #include "event_sink.h"
 #include "recorder_settings.h"
+#include "take_controller.h"
 
 #include <QMainWindow>
-#include <QTimer>
+#include <memory>
 
 class QCheckBox;
 class QGroupBox;
@@ -45,30 +46,26 @@ public:
     // The other objects of the program, created after the main window (not owned).
     void SetPartners(TfrmDisplay* display, TfrmLyric* lyric, TfrmCommon* common, mixer::IMixerLibraries* mixers);
 
-    // ---- The take ----------------------------------------------------------------
+    // ---- The take (the controller runs it; these are the window's handlers) ----------
     void ButtonRecordClick();
     void ToolButton3Click() { ButtonRecordClick(); }
     void BitBtnKaraokeFileClick();
     void BitBtnLRCFileClick();
     // Puts a chosen accompaniment into the field, as the chooser does after OK.
     void AccompanimentChosen(const QString& path);
+    // The accompaniment field changed, typed, pasted or chosen: the lyric fields follow.
+    void EditKaraokeFileChange();
     void ApplyChannelChoice();
     void StartTake();
     void StopTake();
-    void StartAudioPlayback(const QString& accompaniment, const QString& lyricPath);
-    void StartVideoPlayback(const QString& accompaniment);
-    void StopAudioPlayback();
-    void StopVideoPlayback();
-    void StartRecording(const QString& outputPath, int32_t fileFormat);
-    void StopRecording();
     void ShowLyricFileFields(bool visible);
     void EnableFileFields(bool enabled);
     void NimAudioRecorderData();
     void NimAudioRecorderTimer();
-    void TimerMonitorIsStopTimer();
-    void TimerLyricTimer();
+    void NimAudioRecorderError();
     // The output folder for the next take: key `folder`, or the default folder.
     [[nodiscard]] QString OutputFolder() const;
+    [[nodiscard]] TakeController& take() { return *take_; }
 
     // ---- Start-up and close ----------------------------------------------------------
     void FormShow();
@@ -80,9 +77,8 @@ public:
     void RestoreRecordingLine();
 
     // ---- State read by the other windows and by tests ---------------------------------
-    [[nodiscard]] uint8_t takeState() const { return takeState_; }
-    [[nodiscard]] const QString& takeOutput() const { return takeOutput_; }
-    [[nodiscard]] int32_t lyricTickCount() const { return lyricTickCount_; }
+    [[nodiscard]] uint8_t takeState() const { return take_->running() ? 1 : 0; }
+    [[nodiscard]] const QString& takeOutput() const { return take_->output(); }
     [[nodiscard]] int32_t bufferSize() const { return bufferSize_; }
     [[nodiscard]] int32_t mixerIndex() const { return values_.mixerIndex; }
     [[nodiscard]] bool newerMixer() const { return newerMixer_; }
@@ -107,8 +103,6 @@ public:
     QTabWidget* PageControl = nullptr;
     QLineEdit* EditSearch = nullptr;
     QPushButton* ButtonSearch = nullptr;
-    QTimer TimerMonitorIsStop;
-    QTimer TimerLyric;
 
 signals:
     // A take has ended and its recording was added to the history.
@@ -127,13 +121,15 @@ private:
     QWidget* buildRightPanel();
     void createComponents();
     void placeMeter();
+    void connectTake();
+    void ApplyStoredMeterValues();
+    // Draws the lyric lines at the position into the display window.
+    void DrawLyricsAt(int32_t positionMs);
     [[nodiscard]] QString configPath() const;
     // program folder + "my_songs"
     [[nodiscard]] QString DefaultOutputFolder() const;
     // The folder of the demo accompaniment shipped with the program.
     [[nodiscard]] QString DemoFolder() const;
-    // Raises a ProgramError with the text when a component call failed.
-    void check(HRESULT hr, const QString& what) const;
 
     ComPtr<INimDXVideoPlayerObject> player_;
     ComPtr<INimAudioRecorder> recorder_;
@@ -148,10 +144,7 @@ private:
     TfrmCommon* common_ = nullptr;
     mixer::IMixerLibraries* mixers_ = nullptr;
 
-    uint8_t takeState_ = 0;
-    QString takeAccompaniment_;
-    QString takeOutput_;
-    int32_t lyricTickCount_ = 0;
+    std::unique_ptr<TakeController> take_;
     int32_t bufferSize_ = 0;
     recorder_settings::WorkingValues values_;
     QString startCaption_;
@@ -160,8 +153,6 @@ private:
     QString stereoMixerMessage_;
     QString lastAccompanimentFolder_;
     QStringList driverList_;
-    bool fileOpen_ = false;
-    bool writeErrorShown_ = false;
     bool firstPaint_ = true;
     bool firstShowDone_ = false;
     uint8_t savedMicrophoneMute_ = 0;

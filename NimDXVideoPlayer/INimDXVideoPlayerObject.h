@@ -35,11 +35,9 @@ struct INimDXVideoPlayerObject : IDispatch {
     // Why the last Play failed, or the error that stopped playback since (EC_ERRORABORT),
     // in UTF-8 and in the user's words, without the file's path; empty when nothing went
     // wrong since the last successful Play. E_POINTER for a null pointer.
-    virtual HRESULT GetLastErrorText(std::string* text)
-    {
-        (void)text;
-        return E_NOTIMPL;
-    }
+    virtual HRESULT GetLastErrorText(std::string* text) = 0;
+    // The position in milliseconds: what the lyrics follow. Unchanged without media.
+    virtual HRESULT GetCurrentPositionMs(LONG* lCurrentPositionMs) = 0;
 
 protected:
     ~INimDXVideoPlayerObject() = default;
@@ -63,4 +61,5 @@ constexpr DISPID GetCurrentPosition = 15;
 constexpr DISPID SetCurrentPosition = 16;
 constexpr DISPID GetDuration = 17;
 constexpr DISPID GetLastErrorText = 18;  // no arguments; the text is the call's result (VT_BSTR)
+constexpr DISPID GetCurrentPositionMs = 19;
 }  // namespace nim_dx_video_player_dispid

@@ -68,7 +68,8 @@ HRESULT CNimDXVideoPlayerObject::GetIDsOfNames(const char* name, DISPID* dispId)
                                           {"GetCurrentPosition", dispid::GetCurrentPosition},
                                           {"SetCurrentPosition", dispid::SetCurrentPosition},
                                           {"GetDuration", dispid::GetDuration},
-                                          {"GetLastErrorText", dispid::GetLastErrorText}},
+                                          {"GetLastErrorText", dispid::GetLastErrorText},
+                                          {"GetCurrentPositionMs", dispid::GetCurrentPositionMs}},
                                          name, dispId);
 }
 
@@ -104,8 +105,8 @@ HRESULT CNimDXVideoPlayerObject::InvokeMember(DISPID dispId, DISPPARAMS* params)
         break;
     }
     if (FAILED(hr = ExpectArgs(params, 1))) {
-        const bool known = dispId == dispid::SetFileName || (dispId >= dispid::SetAudioVolume && dispId <= dispid::GetDuration &&
-                                                             dispId != 12);
+        const bool known = dispId == dispid::SetFileName || dispId == dispid::GetCurrentPositionMs ||
+                           (dispId >= dispid::SetAudioVolume && dispId <= dispid::GetDuration && dispId != 12);
         return known ? hr : DISP_E_MEMBERNOTFOUND;
     }
     int32_t value = 0;
@@ -136,7 +137,9 @@ HRESULT CNimDXVideoPlayerObject::InvokeMember(DISPID dispId, DISPPARAMS* params)
     case dispid::GetHandleEvent:
     case dispid::GetCurrentPosition:
     case dispid::GetDuration:
+    case dispid::GetCurrentPositionMs:
         if (FAILED(hr = ArgRefI4(params, 0, &out))) return hr;
+        if (dispId == dispid::GetCurrentPositionMs) return GetCurrentPositionMs(out);
         if (dispId == dispid::GetAudioVolume) return GetAudioVolume(out);
         if (dispId == dispid::GetAudioBalance) return GetAudioBalance(out);
         if (dispId == dispid::GetHandleEvent) return GetHandleEvent(out);
@@ -268,6 +271,22 @@ HRESULT CNimDXVideoPlayerObject::GetCurrentPosition(LONG* lCurrentPosition)
     if (!graph || !lCurrentPosition) return S_OK;
     double seconds = 0.0;
     *lCurrentPosition = graph->ReadPosition(&seconds) ? WholeSeconds(seconds) : 0;
+    return S_OK;
+}
+
+HRESULT CNimDXVideoPlayerObject::GetCurrentPositionMs(LONG* lCurrentPositionMs)
+{
+    if (!graph || !lCurrentPositionMs) return S_OK;
+    double seconds = 0.0;
+    if (!graph->ReadPosition(&seconds)) {
+        *lCurrentPositionMs = 0;
+        return S_OK;
+    }
+    const double ms = std::round(seconds * 1000.0);
+    if (!std::isfinite(ms) || ms <= 0.0)
+        *lCurrentPositionMs = 0;
+    else
+        *lCurrentPositionMs = ms >= 2147483647.0 ? 2147483647 : static_cast<LONG>(ms);
     return S_OK;
 }
 

@@ -48,6 +48,7 @@ public:
     HRESULT SetCurrentPosition(LONG lCurrentPosition) override;
     HRESULT GetDuration(LONG* lDuration) override;
     HRESULT GetLastErrorText(std::string* text) override;
+    HRESULT GetCurrentPositionMs(LONG* lCurrentPositionMs) override;
 
 private:
     [[nodiscard]] HRESULT BuildGraph();

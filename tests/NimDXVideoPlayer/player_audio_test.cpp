@@ -147,11 +147,17 @@ TEST_F(PlayerAudio, PositionRisesAndTheEndIsAnnouncedOnce)
     player->GetHandleEvent(&code);
     EXPECT_EQ(code, -100);
     EXPECT_EQ(Position(player.get()), 3);  // position >= duration ends the take
+    LONG ms = 0;
+    player->GetCurrentPositionMs(&ms);
+    EXPECT_GE(ms, 3000);  // the lyric clock reads the same end
+    EXPECT_LT(ms, 4000);
 
     player->Stop();
     player->Stop();
     LONG kept = 77;
     player->GetCurrentPosition(&kept);
+    EXPECT_EQ(kept, 77);
+    player->GetCurrentPositionMs(&kept);
     EXPECT_EQ(kept, 77);
     player->GetHandleEvent(&kept);
     EXPECT_EQ(kept, 77);

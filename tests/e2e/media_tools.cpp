@@ -42,6 +42,23 @@ bool MakeToneMp3(const QString& path, double seconds, int leftHz, int rightHz)
     return ok;
 }
 
+bool MakeMarkedToneMp3(const QString& path, double seconds, int leftHz, int rightHz, int markerHz, double from,
+                       double to)
+{
+    const QString wav = path + QStringLiteral(".wav");
+    const QString tone = QStringLiteral("-r 44100 -b 16 -c 1 -t wav - synth %1 sine %2 vol 0.5");
+    const QString left = QStringLiteral("\"|sox -n %1\" \"|sox -n %2\" \"|sox -n %3\"")
+                             .arg(tone.arg(from).arg(leftHz), tone.arg(to - from).arg(markerHz), tone.arg(seconds - to).arg(leftHz));
+    const bool ok = Run(QStringLiteral("sox %1 %2.left.wav && sox -n %2.right.wav synth %3 sine %4 vol 0.5 channels 1 rate 44100 && "
+                                       "sox -M %2.left.wav %2.right.wav -b 16 %2 && lame --quiet -b 192 -m s %2 %5")
+                            .arg(left, Quote(wav))
+                            .arg(seconds)
+                            .arg(rightHz)
+                            .arg(Quote(path)));
+    for (const QString& part : {wav, wav + QStringLiteral(".left.wav"), wav + QStringLiteral(".right.wav")}) QFile::remove(part);
+    return ok;
+}
+
 bool MakeSpeech(const QString& path, const QString& words)
 {
     return Run(QStringLiteral("espeak-ng -s 150 -w %1 %2").arg(Quote(path), Quote(words)));

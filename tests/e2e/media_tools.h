@@ -15,6 +15,9 @@ void Start(const QString& command);
 
 // A stereo accompaniment: `leftHz` on the left, `rightHz` on the right, as MP3.
 bool MakeToneMp3(const QString& path, double seconds, int leftHz, int rightHz);
+// The same with a marker: `markerHz` replaces the left tone over [from, to) seconds.
+bool MakeMarkedToneMp3(const QString& path, double seconds, int leftHz, int rightHz, int markerHz, double from,
+                       double to);
 // Spoken words as a WAV file (espeak-ng).
 bool MakeSpeech(const QString& path, const QString& words);
 // A test-pattern video with a tone, in the container the extension names (.avi, .mpg).

@@ -8,11 +8,15 @@
 #include "media_tools.h"
 #include "message_box.h"
 #include "program_windows.h"
+#include "second_server.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGroupBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -66,14 +70,24 @@ bool HasColour(const QImage& image, bool (*match)(QRgb))
     return false;
 }
 
+// The meter control inside the main window's display group.
+QWidget* MeterWidget(TfrmMain& main)
+{
+    for (QWidget* w : main.GroupBoxKaraokeDisplay->findChildren<QWidget*>())
+        if (w != main.RzLEDDisplay && w->size() == QSize(331, 74)) return w;
+    return nullptr;
+}
+
 }  // namespace
 
-TEST_F(TakeTest, AudioTakeRecordsTheLeftChannelAndTheVoiceUntilTheEnd)
+TEST_F(TakeTest, AudioTakeRecordsAllOfTheLeftChannelOnBothSidesAndTheVoice)
 {
+    // Ten seconds: 440 Hz left, 660 Hz right, and a 2 kHz marker on the left that ends
+    // 50 ms before the end.
     const QString accompaniment = MediaPath("Duet Song.mp3");
     const QString lyrics = MediaPath("Duet Song.lrc");
     const QString speech = MediaPath("voice.wav");
-    ASSERT_TRUE(media_tools::MakeToneMp3(accompaniment, 5.0, 440, 660));
+    ASSERT_TRUE(media_tools::MakeMarkedToneMp3(accompaniment, 10.0, 440, 660, 2000, 9.75, 9.95));
     ASSERT_TRUE(media_tools::MakeSpeech(speech, "one two three, singing into the microphone"));
     QFile lrc(lyrics);
     ASSERT_TRUE(lrc.open(QIODevice::WriteOnly));
@@ -99,14 +113,26 @@ TEST_F(TakeTest, AudioTakeRecordsTheLeftChannelAndTheVoiceUntilTheEnd)
     SpinFor(1200);
     media_tools::Start(QStringLiteral("paplay '%1'").arg(speech));
     bool sawLyrics = false;
+    bool sawLitGreen = false;
+    bool sawLitYellow = false;
+    QWidget* meter = MeterWidget(main);
+    ASSERT_NE(meter, nullptr);
     ASSERT_TRUE(SpinUntil([&] {
         if (display.isVisible()) {
             const QImage& picture = display.ImageDisplay()->picture();
             sawLyrics = sawLyrics || HasColour(picture, [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60; });
         }
+        // The loud tone lights the meter's ticks up into its yellow zone.
+        if (!(sawLitGreen && sawLitYellow) && main.takeState() == 1) {
+            const QImage shot = meter->grab().toImage();
+            sawLitGreen = sawLitGreen || HasColour(shot, [](QRgb p) { return p == qRgb(0, 255, 0); });
+            sawLitYellow = sawLitYellow || HasColour(shot, [](QRgb p) { return p == qRgb(255, 255, 0); });
+        }
         return main.takeState() == 0;
-    }, 20000));
+    }, 30000));
     EXPECT_TRUE(sawLyrics);
+    EXPECT_TRUE(sawLitGreen);
+    EXPECT_TRUE(sawLitYellow);
     EXPECT_FALSE(display.isVisible());
     EXPECT_EQ(main.RzLEDDisplay->caption(), "00:00:00  00:00:00");
     EXPECT_EQ(main.ButtonRecord->text(), startCaption);
@@ -121,20 +147,64 @@ TEST_F(TakeTest, AudioTakeRecordsTheLeftChannelAndTheVoiceUntilTheEnd)
     ASSERT_EQ(main.ListHistory->count(), 1);
     EXPECT_EQ(main.ListHistory->item(0)->text(), path);
 
+    // The whole accompaniment, its last notes included, and not much more.
     const media_tools::Stereo take = media_tools::Decode(path);
-    EXPECT_GT(take.seconds(), 4.0);
-    EXPECT_LT(take.seconds(), 7.5);
-    // The accompaniment's left channel (440 Hz) was heard; its right channel (660 Hz) was not.
-    const double l440 = media_tools::ToneLevel(take.left, take.rate, 440, 0.5, take.seconds() - 0.5);
-    const double l660 = media_tools::ToneLevel(take.left, take.rate, 660, 0.5, take.seconds() - 0.5);
-    const double r660 = media_tools::ToneLevel(take.right, take.rate, 660, 0.5, take.seconds() - 0.5);
+    EXPECT_GE(take.seconds(), 9.9);
+    EXPECT_LE(take.seconds(), 10.6);
+    const double end = take.seconds();
+    const double l440 = media_tools::ToneLevel(take.left, take.rate, 440, 1.0, end - 1.0);
     EXPECT_GT(l440, 0.05);
-    EXPECT_LT(l660, l440 / 20);
-    EXPECT_LT(r660, l440 / 20);
+    EXPECT_GT(media_tools::ToneLevel(take.left, take.rate, 2000, end - 1.0, end), l440 / 10) << "the marker is lost";
+    // The left channel is heard in both ears, so the take holds it on both sides...
+    EXPECT_GT(media_tools::ToneLevel(take.right, take.rate, 440, 1.0, end - 1.0), l440 / 2);
+    // ...and nothing of the right channel, from the very first frame.
+    for (const auto* side : {&take.left, &take.right}) {
+        EXPECT_LT(media_tools::ToneLevel(*side, take.rate, 660, 0.0, 1.0), l440 / 30);
+        EXPECT_LT(media_tools::ToneLevel(*side, take.rate, 660, 1.0, end), l440 / 30);
+    }
     // The voice is there too, on top of the tone.
     const media_tools::Stereo voice = media_tools::Decode(speech);
-    const double voiceRms = media_tools::Rms(take.right, take.rate, 1.5, take.seconds() - 0.5);
+    const double voiceRms = media_tools::Rms(take.right, take.rate, 1.5, 4.5);
     EXPECT_GT(voiceRms, 0.2 * media_tools::Rms(voice.left, voice.rate, 0, voice.seconds()));
+}
+
+TEST_F(TakeTest, TheSoundServerDyingEndsTheTakeAndKeepsWhatWasSung)
+{
+    const QString accompaniment = MediaPath("Long Song.mp3");
+    ASSERT_TRUE(media_tools::MakeToneMp3(accompaniment, 30.0, 440, 660));
+    test_support::SecondServer server;  // the program plays and records on this one
+    ASSERT_TRUE(server.started());
+    TfrmMain& main = windows_->frmMain();
+    main.EditKaraokeFile->setText(accompaniment);
+    main.ButtonRecord->click();
+    ASSERT_EQ(main.takeState(), 1) << messages_.join("\n").toStdString();
+    // The monitor delivers once the accompaniment plays: from the first sound in the
+    // file, the server lives three seconds more.
+    ASSERT_TRUE(SpinUntil([&] { return QFileInfo(main.takeOutput()).size() > 0; }, 10000));
+    QElapsedTimer lived;
+    lived.start();
+    SpinFor(3000);
+    ASSERT_EQ(main.takeState(), 1);
+    const double livedSeconds = lived.elapsed() / 1000.0;
+    ASSERT_EQ(kill(server.pid(), SIGKILL), 0);
+    ASSERT_TRUE(SpinUntil([&] { return main.takeState() == 0; }, 5000));
+    ASSERT_EQ(messages_.size(), 1) << messages_.join("\n").toStdString();
+    EXPECT_TRUE(messages_[0].contains("stopped delivering sound")) << messages_[0].toStdString();
+    ASSERT_EQ(Takes().size(), 1);
+    const QString path = QDir(outputFolder_).filePath(Takes()[0]);
+    EXPECT_TRUE(messages_[0].contains(path)) << messages_[0].toStdString();
+    ASSERT_EQ(main.ListHistory->count(), 1);
+    const media_tools::Stereo take = media_tools::Decode(path);
+    // Everything captured until the server died.
+    EXPECT_GE(take.seconds(), livedSeconds - 0.5);
+
+    // With the server gone, a new press starts nothing and leaves no file.
+    messages_.clear();
+    main.ButtonRecord->click();
+    EXPECT_EQ(main.takeState(), 0);
+    EXPECT_EQ(messages_.size(), 1);
+    EXPECT_EQ(Takes().size(), 1);
+    EXPECT_EQ(main.ListHistory->count(), 1);
 }
 
 TEST_F(TakeTest, StopFromTheDisplayMenuEndsTheTakeWithinAMonitorTick)
@@ -148,7 +218,8 @@ TEST_F(TakeTest, StopFromTheDisplayMenuEndsTheTakeWithinAMonitorTick)
     SpinFor(2500);
     ASSERT_EQ(main.takeState(), 1);
     windows_->frmDisplay().PopupMenuStopClick();
-    ASSERT_TRUE(SpinUntil([&] { return main.takeState() == 0; }, 600));
+    // The next monitor tick ends it.
+    ASSERT_TRUE(SpinUntil([&] { return main.takeState() == 0; }, 2000));
     ASSERT_EQ(Takes().size(), 1);
     const media_tools::Stereo take = media_tools::Decode(QDir(outputFolder_).filePath(Takes()[0]));
     EXPECT_GT(take.seconds(), 1.0);
@@ -173,7 +244,7 @@ TEST_F(TakeTest, VideoTakePlaysInTheDisplayWindowUntilItsEnd)
             sawVideo = HasColour(shot, [](QRgb p) { return qBlue(p) > 150 && qRed(p) < 80 && qGreen(p) < 80; }) &&
                        HasColour(shot, [](QRgb p) { return qGreen(p) > 150 && qRed(p) < 80 && qBlue(p) < 80; });
         }
-        return main.takeState() == 0 && !main.TimerMonitorIsStop.isActive();
+        return main.takeState() == 0 && !main.take().monitorTimer().IsActive();
     }, 20000));
     EXPECT_TRUE(sawVideo);
     EXPECT_EQ(Takes().size(), 1);
@@ -187,7 +258,7 @@ TEST_F(TakeTest, EmptyAccompanimentAndUnwritableFolderAreToldAndNothingStarts)
     ASSERT_EQ(messages_.size(), 1);
     EXPECT_EQ(main.takeState(), 0);
 
-    // An output folder that cannot be created: the file's error, and the program goes on.
+    // An output folder that cannot be created: the file's error, and nothing plays.
     QFile config(programFolder_ + "/config.ini");
     ASSERT_TRUE(config.open(QIODevice::WriteOnly));
     config.write("[recorder_setting]\nfolder=/proc/chorvane-cannot-be-here\n");
@@ -199,8 +270,8 @@ TEST_F(TakeTest, EmptyAccompanimentAndUnwritableFolderAreToldAndNothingStarts)
     main.ButtonRecord->click();
     ASSERT_EQ(messages_.size(), 1);
     EXPECT_TRUE(messages_[0].contains("could not be created")) << messages_[0].toStdString();
-    // The accompaniment plays on; the monitor ends it and nothing goes into the history.
-    ASSERT_TRUE(SpinUntil([&] { return !main.TimerMonitorIsStop.isActive(); }, 10000));
     EXPECT_EQ(main.takeState(), 0);
+    EXPECT_FALSE(main.take().monitorTimer().IsActive());
     EXPECT_EQ(main.ListHistory->count(), 0);
+    EXPECT_FALSE(windows_->frmDisplay().isVisible());
 }

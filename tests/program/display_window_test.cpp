@@ -1,12 +1,16 @@
 // The display window's commands reach the player as they should.
 #include "INimDXVideoPlayerObject.h"
 #include "UnitDisplay.h"
+#include "com_object.h"
+#include "recording_player.h"
 #include "event_loop.h"
 #include "window_handles.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QWidget>
 
 #include <string>
@@ -14,46 +18,7 @@
 
 namespace {
 
-// Records the calls the window makes; answers full screen and events like a player.
-class RecordingPlayer final : public INimDXVideoPlayerObject {
-public:
-    std::vector<std::string> calls;
-    VARIANT_BOOL fullScreen = VARIANT_FALSE;
-    int eventsQueued = 0;
-
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG AddRef() override { return 1; }
-    ULONG Release() override { return 1; }
-    HRESULT GetIDsOfNames(const char*, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*) override { return E_NOTIMPL; }
-    HRESULT SetFileName(const std::string&) override { return S_OK; }
-    HRESULT Play() override { return S_OK; }
-    HRESULT Pause() override { calls.push_back("Pause"); return S_OK; }
-    HRESULT Stop() override { calls.push_back("Stop"); return S_OK; }
-    HRESULT Continue() override { calls.push_back("Continue"); return S_OK; }
-    HRESULT SetAudioVolume(LONG) override { return S_OK; }
-    HRESULT GetAudioVolume(LONG*) override { return S_OK; }
-    HRESULT SetAudioBalance(LONG) override { return S_OK; }
-    HRESULT GetAudioBalance(LONG*) override { return S_OK; }
-    HRESULT SetFullScreen(VARIANT_BOOL on) override
-    {
-        calls.push_back(on ? "SetFullScreen(true)" : "SetFullScreen(false)");
-        fullScreen = on;
-        return S_OK;
-    }
-    HRESULT SetVideoWindow(LONG) override { return S_OK; }
-    HRESULT GetFullScreen(VARIANT_BOOL* on) override { *on = fullScreen; return S_OK; }
-    HRESULT GetHandleEvent(LONG* result) override
-    {
-        calls.push_back("GetHandleEvent");
-        *result = eventsQueued > 0 ? (--eventsQueued, 1) : -100;
-        return S_OK;
-    }
-    HRESULT GetCurrentPosition(LONG*) override { return S_OK; }
-    HRESULT SetCurrentPosition(LONG) override { return S_OK; }
-    HRESULT GetDuration(LONG*) override { return S_OK; }
-};
-
+using RecordingPlayerObject = component_shell::ComObject<RecordingPlayer>;
 using Calls = std::vector<std::string>;
 
 }  // namespace
@@ -62,7 +27,7 @@ TEST(DisplayWindow, PauseAlternatesWithContinueAndStopStopsThePlayer)
 {
     QWidget main;
     TfrmDisplay display(&main);
-    RecordingPlayer player;
+    RecordingPlayerObject player;
     display.setPlayer(&player);
     display.PopupMenuPauseClick();
     display.PopupMenuPauseClick();
@@ -77,7 +42,7 @@ TEST(DisplayWindow, FullScreenTogglesAndEscapeOnlyLeavesIt)
 {
     QWidget main;
     TfrmDisplay display(&main);
-    RecordingPlayer player;
+    RecordingPlayerObject player;
     display.setPlayer(&player);
     display.PopupMenuFullScreenClick();
     EXPECT_EQ(player.fullScreen, VARIANT_TRUE);
@@ -94,9 +59,11 @@ TEST(DisplayWindow, EachGraphEventMessageTakesExactlyOneEvent)
 {
     QWidget main;
     TfrmDisplay display(&main);
-    RecordingPlayer player;
+    RecordingPlayerObject player;
     player.eventsQueued = 2;
     display.setPlayer(&player);
+    std::vector<LONG> told;
+    QObject::connect(&display, &TfrmDisplay::graphEvent, [&](LONG code) { told.push_back(code); });
     ASSERT_EQ(window_handles::ResolveWidget(display.handle()), &display);
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(window_handles::PostMessage(display.handle(), 0x8001, 0, 0));
     window_handles::PostMessage(display.handle(), 0x8002, 0, 0);  // another message: not an event
@@ -104,6 +71,7 @@ TEST(DisplayWindow, EachGraphEventMessageTakesExactlyOneEvent)
     test_support::SpinFor(50);
     EXPECT_EQ(player.calls, (Calls{"GetHandleEvent", "GetHandleEvent", "GetHandleEvent"}));
     EXPECT_EQ(player.eventsQueued, 0);
+    EXPECT_EQ(told, (std::vector<LONG>{1, 1, -100}));  // the take hears each one
 }
 
 TEST(DisplayWindow, ShowsABlackPictureOfTheDesignedSizeAndHidesOnClose)
@@ -122,4 +90,45 @@ TEST(DisplayWindow, ShowsABlackPictureOfTheDesignedSizeAndHidesOnClose)
     display.close();
     EXPECT_FALSE(display.isVisible());
     EXPECT_TRUE(main.isVisible());
+}
+
+TEST(DisplayWindow, GoesBesideTheMainWindowOnItsScreen)
+{
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize own(331, 280);
+    // Room on the right: there, level with the main window.
+    QPoint at = TfrmDisplay::PlaceBeside(QRect(100, 200, 538, 480), own, screen);
+    EXPECT_GE(at.x(), 100 + 538);
+    EXPECT_EQ(at.y(), 200);
+    // No room on the right: on the left.
+    at = TfrmDisplay::PlaceBeside(QRect(1500, 100, 400, 480), own, screen);
+    EXPECT_LE(at.x() + own.width(), 1500);
+    // Room on neither side: on the screen, on the roomier side; never below its bottom.
+    at = TfrmDisplay::PlaceBeside(QRect(100, 900, 1700, 480), own, screen);
+    EXPECT_TRUE(screen.contains(QRect(at, own))) << at.x() << "," << at.y();
+}
+
+TEST(DisplayWindow, ShowingItLeavesTheSingButtonUncoveredAndTheFocusWhereItWas)
+{
+    QWidget main;
+    // Small enough that both fit side by side on the offscreen screen.
+    main.setGeometry(20, 20, 300, 300);
+    auto* sing = new QPushButton("Stop", &main);
+    sing->setGeometry(150, 200, 120, 36);
+    main.show();
+    main.activateWindow();
+    sing->setFocus();
+    ASSERT_TRUE(test_support::SpinUntil([&] { return sing->hasFocus(); }, 2000));
+    TfrmDisplay display(&main);
+    display.ShowDisplay();
+    test_support::SpinFor(50);
+    EXPECT_FALSE(display.frameGeometry().intersects(main.frameGeometry()));
+    EXPECT_TRUE(sing->hasFocus());
+    EXPECT_EQ(QApplication::activeWindow(), &main);
+
+    // Moved away by the user, it comes back where the user put it.
+    display.hide();
+    display.move(600, 500);
+    display.ShowDisplay();
+    EXPECT_EQ(display.pos(), QPoint(600, 500));
 }

@@ -1,5 +1,6 @@
 // The lyric picture: which lines are drawn where, and in which colour.
 #include "UnitLyric.h"
+#include "codepage.h"
 #include "lyric_drawing.h"
 
 #include <gtest/gtest.h>
@@ -88,16 +89,22 @@ TEST(LyricDrawing, SingleLineIsRedFromTheStartAndEmptyHolderDrawsBlack)
         for (int x = 0; x < picture.width(); ++x) ASSERT_FALSE(Lit(picture.pixel(x, y)));
 }
 
-TEST(LyricDrawing, GbkLyricLinesAreDecodedForDisplay)
+TEST(LyricDrawing, GbkLyricFilesAreDecodedAsAWholeForDisplay)
 {
-    // "你好" in GBK: not valid UTF-8, drawn as Chinese rather than as replacement boxes.
+    // "你好" in GBK is not valid UTF-8, so the whole file is GBK: also its second line,
+    // whose two bytes "\xC4\xA1" happen to be valid UTF-8 too.
     TfrmLyric gbk;
-    gbk.LoadLyricData(std::string("[00:00.00]\xC4\xE3\xBA\xC3\n"));
+    gbk.LoadLyricData(std::string("[00:00.00]\xC4\xE3\xBA\xC3\n[00:01.00]\xC4\xA1\n"));
     TfrmLyric utf8;
-    utf8.LoadLyricData(std::string("[00:00.00]\xE4\xBD\xA0\xE5\xA5\xBD\n"));
-    QImage a(323, 252, QImage::Format_RGB32), b(323, 252, QImage::Format_RGB32);
-    lyric_drawing::DrawLyrics(a, gbk, 500, kH, lyric_drawing::LyricFont());
-    lyric_drawing::DrawLyrics(b, utf8, 500, kH, lyric_drawing::LyricFont());
-    EXPECT_EQ(a, b);
-    EXPECT_TRUE(BandHas(a, kH - 100, Red));
+    utf8.LoadLyricData("[00:00.00]\xE4\xBD\xA0\xE5\xA5\xBD\n[00:01.00]" + codepage::GbkToUtf8("\xC4\xA1") + "\n");
+    ASSERT_TRUE(lyric_drawing::IsGbkFile(gbk));
+    ASSERT_FALSE(lyric_drawing::IsGbkFile(utf8));
+    for (int32_t position : {500, 1500}) {
+        QImage a(323, 252, QImage::Format_RGB32), b(323, 252, QImage::Format_RGB32);
+        lyric_drawing::DrawLyrics(a, gbk, position, kH, lyric_drawing::LyricFont(), true);
+        lyric_drawing::DrawLyrics(b, utf8, position, kH, lyric_drawing::LyricFont(), false);
+        EXPECT_EQ(a, b) << position;
+        // The current line is red: the last one drawn (at H - 100) once the second is due.
+        EXPECT_TRUE(BandHas(a, kH - 100 - (position < 1000 ? 15 : 0), Red)) << position;
+    }
 }

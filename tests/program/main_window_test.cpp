@@ -76,6 +76,27 @@ TEST_F(MainWindowTest, LayoutHasTheFixedClientAreaToolbarAndPlacedMeter)
     EXPECT_EQ(windows_->frmDisplay().ImageDisplay()->picture().pixel(100, 100), qRgb(0, 0, 0));
 }
 
+TEST_F(MainWindowTest, TheMeterDrawsItsStoredGridOfThirtyColumnsAndThreeZones)
+{
+    QWidget* meter = nullptr;
+    for (QWidget* w : main().GroupBoxKaraokeDisplay->findChildren<QWidget*>())
+        if (w != main().RzLEDDisplay && w->size() == QSize(331, 74)) meter = w;
+    ASSERT_NE(meter, nullptr);
+    const QImage image = meter->grab().toImage();
+    // Ticks 10 x 1 pixels, one apart: 30 columns. A tick row's colour follows the height
+    // of its bottom edge: green below 30 pixels, yellow up to 60, red above.
+    int columns = 0;
+    for (int x = 0; x < image.width(); ++x)
+        if (image.pixel(x, 72) != qRgb(0, 0, 0) && (x == 0 || image.pixel(x - 1, 72) == qRgb(0, 0, 0))) ++columns;
+    EXPECT_EQ(columns, 30);
+    for (int row = 0; row < 37; ++row) {
+        const int y = 72 - 2 * row;
+        const int edge = 1 + 2 * row;
+        const QRgb expected = edge > 60 ? qRgb(128, 0, 0) : edge >= 30 ? qRgb(128, 128, 0) : qRgb(0, 128, 128);
+        for (int column : {0, 14, 29}) EXPECT_EQ(image.pixel(1 + 11 * column + 5, y), expected) << "row " << row;
+    }
+}
+
 TEST_F(MainWindowTest, ChoosingAccompanimentsSetsLyricFieldsAndChannels)
 {
     const QString song = Touch("Song.mp3");
@@ -97,23 +118,41 @@ TEST_F(MainWindowTest, ChoosingAccompanimentsSetsLyricFieldsAndChannels)
     EXPECT_EQ(main().GroupBoxKaraokeFile->height(), 52);
     EXPECT_TRUE(main().CheckBoxLeftChannel->isChecked());
     EXPECT_FALSE(main().CheckBoxRightChannel->isChecked());
+
+    // A path typed or pasted into the field does the same, and the twin is found
+    // whatever the letter case of its extension.
+    const QString loud = Touch("Loud.wav");
+    const QString loudTwin = Touch("Loud.LRC");
+    main().EditKaraokeFile->setText(loud);
+    EXPECT_TRUE(main().EditLRCFile->isVisibleTo(&main()));
+    EXPECT_EQ(main().EditLRCFile->text(), loudTwin);
+    main().EditKaraokeFile->setText(QDir(folder_.path()).filePath("Clip.avi"));
+    EXPECT_FALSE(main().EditLRCFile->isVisibleTo(&main()));
 }
 
-TEST_F(MainWindowTest, UnplayableAccompanimentEndsAtTheFirstMonitorTickWithAShortRecording)
+TEST_F(MainWindowTest, AnAccompanimentThatCannotBePlayedStartsNoTake)
 {
     const QString bogus = QDir(folder_.path()).filePath("not really.mp3");
     QFile f(bogus);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("this is text, not sound\n");
     f.close();
-    main().EditKaraokeFile->setText(bogus);
-    main().ButtonRecord->click();
-    EXPECT_EQ(main().bufferSize(), 16384);  // never applied by the settings: the default
-    ASSERT_TRUE(test_support::SpinUntil([&] { return main().takeState() == 0 && !main().TimerMonitorIsStop.isActive(); }, 3000));
-    const QStringList takes = QDir(folder_.path() + "/my_songs").entryList({"*.mp3"});
-    EXPECT_EQ(takes.size(), 1);
-    EXPECT_EQ(main().ListHistory->count(), 1);
-    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+    const QString startCaption = main().ButtonRecord->text();
+    for (const QString& accompaniment : {bogus, QDir(folder_.path()).filePath("missing.mp3")}) {
+        SCOPED_TRACE(accompaniment.toStdString());
+        messages_.clear();
+        main().EditKaraokeFile->setText(accompaniment);
+        main().ButtonRecord->click();
+        EXPECT_EQ(main().bufferSize(), 16384);  // never applied by the settings: the default
+        EXPECT_EQ(main().takeState(), 0);
+        EXPECT_EQ(main().ButtonRecord->text(), startCaption);
+        EXPECT_TRUE(main().EditKaraokeFile->isEnabled());
+        ASSERT_EQ(messages_.size(), 1);
+        EXPECT_TRUE(messages_[0].contains(accompaniment)) << messages_[0].toStdString();
+        EXPECT_TRUE(QDir(folder_.path() + "/my_songs").entryList({"*.mp3"}).isEmpty());
+        EXPECT_EQ(main().ListHistory->count(), 0);
+        EXPECT_FALSE(windows_->frmDisplay().isVisible());
+    }
 }
 
 TEST_F(MainWindowTest, ToolbarOpensTheRecordingsFolderAndTheWebPages)

@@ -4,7 +4,11 @@
 #include "window_handles.h"
 #include "window_message.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QScreen>
+
+#include <algorithm>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -33,7 +37,7 @@ void TImageDisplay::mouseReleaseEvent(QMouseEvent* event)
 
 TfrmDisplay::TfrmDisplay(QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowCloseButtonHint),
+                              Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       imageDisplay_(new TImageDisplay(this)),
       popupMenu_(new QMenu(this)),
       handle_(window_handles::HandleFor(this))
@@ -46,7 +50,9 @@ TfrmDisplay::TfrmDisplay(QWidget* mainWindow)
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(silver);
     setAutoFillBackground(true);
-    setFocusPolicy(Qt::StrongFocus);
+    // Shown during every take beside the main window, which keeps the keyboard.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::ClickFocus);
 
     imageDisplay_->setObjectName("ImageDisplay");
     imageDisplay_->move(0, 0);
@@ -80,15 +86,42 @@ int TfrmDisplay::OuterHeight() const
     return frame > 0 ? frame : height();
 }
 
+QPoint TfrmDisplay::PlaceBeside(const QRect& mainFrame, const QSize& ownFrame, const QRect& screen)
+{
+    constexpr int kGap = 8;
+    int x = mainFrame.right() + 1 + kGap;
+    if (x + ownFrame.width() > screen.right() + 1) {
+        const int left = mainFrame.left() - kGap - ownFrame.width();
+        // With no room on either side, the side with more room, kept on the screen.
+        x = left >= screen.left() ? left
+                                  : (screen.right() + 1 - mainFrame.right() >= mainFrame.left() - screen.left()
+                                         ? screen.right() + 1 - ownFrame.width()
+                                         : screen.left());
+    }
+    const int y = std::clamp(mainFrame.top(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - ownFrame.height()));
+    return {x, y};
+}
+
 void TfrmDisplay::ShowDisplay()
 {
-    if (!shownBefore_ && parentWidget()) {
-        const QRect main = parentWidget()->frameGeometry();
-        move(main.center() - QPoint(width() / 2, height() / 2));
+    // A window that is no longer where it was put was moved by the user: it stays
+    // there for the rest of the run. The margin allows for a window manager's frame.
+    constexpr int kMovedMargin = 48;
+    if (shownBefore_ && (pos() - placedAt_).manhattanLength() > kMovedMargin) movedByUser_ = true;
+    if (!movedByUser_ && parentWidget()) {
+        const QWidget* main = parentWidget()->window();
+        const QScreen* screen = main->screen() ? main->screen() : QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+        move(PlaceBeside(main->frameGeometry(), frameGeometry().size().expandedTo(size()), area));
+        placedAt_ = pos();
     }
     shownBefore_ = true;
+    // The window that had the keyboard keeps it (Space still stops the take), also
+    // where the platform activates every window it shows.
+    QWidget* active = QApplication::activeWindow();
     show();
     raise();
+    if (active && active != this) active->activateWindow();
 }
 
 void TfrmDisplay::PopupMenuPauseClick()
@@ -121,7 +154,8 @@ bool TfrmDisplay::event(QEvent* event)
         const auto* message = static_cast<WindowMessageEvent*>(event);
         if (message->message() == kGraphEventMessage && player_) {
             LONG code = 0;
-            player_->GetHandleEvent(&code);  // one event per message; the code is not needed
+            player_->GetHandleEvent(&code);  // one event per message
+            emit graphEvent(code);
         }
         return true;
     }

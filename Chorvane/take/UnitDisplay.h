@@ -55,8 +55,12 @@ public:
     [[nodiscard]] int OuterHeight() const;
     [[nodiscard]] bool paused() const { return paused_; }
     [[nodiscard]] QMenu* PopupMenu() const { return popupMenu_; }
-    // Shows the window, centred on the main window the first time, and raises it.
+    // Shows the window without taking the keyboard focus: beside the main window (to
+    // its right, or to its left where the screen has no room), or where the user last
+    // moved it during this run.
     void ShowDisplay();
+    // Where the window goes beside a main window's frame on a screen's free area.
+    [[nodiscard]] static QPoint PlaceBeside(const QRect& mainFrame, const QSize& ownFrame, const QRect& screen);
 
     void PopupMenuPauseClick();
     void PopupMenuStopClick();
@@ -64,6 +68,10 @@ public:
     void ToggleFullScreen();
     // Texts from the language file.
     void SetTexts(const QString& caption, const QString& pause, const QString& stop, const QString& fullScreen);
+
+signals:
+    // The player's graph reported an event (EC_COMPLETE, EC_ERRORABORT ...).
+    void graphEvent(LONG code);
 
 protected:
     bool event(QEvent* event) override;
@@ -83,4 +91,6 @@ private:
     HWND handle_;
     bool paused_ = false;
     bool shownBefore_ = false;
+    bool movedByUser_ = false;
+    QPoint placedAt_;
 };

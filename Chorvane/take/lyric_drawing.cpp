@@ -17,7 +17,14 @@ QFont LyricFont()
     return font;
 }
 
-void DrawLyrics(QImage& picture, const TfrmLyric& lyrics, int32_t position, int outerHeight, const QFont& font)
+bool IsGbkFile(const TfrmLyric& lyrics)
+{
+    for (const TLyricLine& line : lyrics.Lines)
+        if (!codepage::IsValidUtf8(line.Text)) return true;
+    return false;
+}
+
+void DrawLyrics(QImage& picture, const TfrmLyric& lyrics, int32_t position, int outerHeight, const QFont& font, bool gbk)
 {
     QPainter painter(&picture);
     painter.fillRect(picture.rect(), Qt::black);
@@ -36,7 +43,9 @@ void DrawLyrics(QImage& picture, const TfrmLyric& lyrics, int32_t position, int 
         painter.setFont(lineFont);
         painter.setPen(i == current ? QColor(255, 0, 0) : QColor(0, 255, 0));
         const int y = outerHeight - (last - i) * kLinePitch - kBottomOffset;
-        const QString text = QString::fromStdString(codepage::DisplayText(lyrics.LineTextAt(i)));
+        std::string bytes = lyrics.LineTextAt(i);
+        if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+        const QString text = QString::fromStdString(gbk ? codepage::GbkToUtf8(bytes) : bytes);
         // The point is the top-left corner of the text.
         painter.drawText(QPoint(kLeft, y + painter.fontMetrics().ascent()), text);
     }

@@ -21,8 +21,10 @@ inline constexpr int kBottomOffset = 100;
 [[nodiscard]] QFont LyricFont();
 
 // Paints the picture black, then the lines for `position` (milliseconds); H is the
-// display window's outer height in pixels.
+// display window's outer height in pixels. `gbk`: the file's text is GBK, not UTF-8.
 void DrawLyrics(QImage& picture, const TfrmLyric& lyrics, int32_t position, int outerHeight,
-                const QFont& font);
+                const QFont& font, bool gbk = false);
+// True when some line of the file is not UTF-8: the whole file is then read as GBK.
+[[nodiscard]] bool IsGbkFile(const TfrmLyric& lyrics);
 
 }  // namespace lyric_drawing

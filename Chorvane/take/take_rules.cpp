@@ -1,6 +1,8 @@
 #include "take_rules.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QObject>
 
 namespace take_rules {
 
@@ -58,6 +60,50 @@ QString OutputPath(const QString& folder, const QDateTime& start, const QString&
     QString base = TrimTrailingSeparators(folder);
     if (!base.endsWith(QLatin1Char('/'))) base += QLatin1Char('/');
     return base + stamp + name + QStringLiteral(".mp3");
+}
+
+QString UniqueOutputPath(const QString& path)
+{
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) return path;
+    const QString stem = path.endsWith(QStringLiteral(".mp3")) ? path.left(path.size() - 4) : path;
+    for (int n = 2;; ++n) {
+        const QString candidate = QStringLiteral("%1 (%2).mp3").arg(stem).arg(n);
+        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink()) return candidate;
+    }
+}
+
+QString OutputFolderProblem(const QString& folder)
+{
+    QString shown = folder;
+    bool control = false;
+    for (QChar& c : shown)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
+            c = QLatin1Char('?');
+            control = true;
+        }
+    if (control)
+        return QObject::tr("The output folder \"%1\" contains control characters. "
+                           "Please choose another folder in the settings.").arg(shown);
+    if (!QDir::isAbsolutePath(folder))
+        return QObject::tr("The output folder \"%1\" is not a full path (it must start with \"/\"). "
+                           "Please choose the folder again in the settings.").arg(folder);
+    return {};
+}
+
+QString LyricTwinOf(const QString& accompaniment)
+{
+    const QFileInfo info(accompaniment);
+    QString stem = info.fileName();
+    const int dot = stem.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0) stem.truncate(dot);
+    if (stem.isEmpty()) return {};
+    const QString exact = info.dir().filePath(stem + QStringLiteral(".lrc"));
+    if (QFileInfo(exact).isFile()) return exact;
+    // Song.LRC, Song.Lrc ...: one look at the folder, names compared without case.
+    const QStringList names = info.dir().entryList({QStringLiteral("*.lrc")}, QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& name : names)
+        if (name.compare(stem + QStringLiteral(".lrc"), Qt::CaseInsensitive) == 0) return info.dir().filePath(name);
+    return {};
 }
 
 }  // namespace take_rules

@@ -27,6 +27,15 @@ namespace take_rules {
 // replaced (or ".mp3" appended when it has none).
 [[nodiscard]] QString OutputPath(const QString& folder, const QDateTime& start, const QString& accompaniment);
 
+// The path itself when no file of that name exists; otherwise the first free one of
+// "<name> (2).mp3", "<name> (3).mp3" ..., so that no take ever replaces another.
+[[nodiscard]] QString UniqueOutputPath(const QString& path);
+// Empty when a take can record into the folder's path; otherwise why not, for the user.
+[[nodiscard]] QString OutputFolderProblem(const QString& folder);
+// The lyric file beside an accompaniment: same name, extension ".lrc" in any letter
+// case; empty when there is none.
+[[nodiscard]] QString LyricTwinOf(const QString& accompaniment);
+
 inline constexpr const char* kIdleLedCaption = "00:00:00  00:00:00";
 
 }  // namespace take_rules
