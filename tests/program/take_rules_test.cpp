@@ -49,6 +49,14 @@ TEST(TakeRules, OutputPathFromFolderTimeAndName)
     EXPECT_EQ(TrimTrailingSeparators(""), "");
 }
 
+TEST(TakeRules, OutputFoldersThatCannotHoldATakeAreNamed)
+{
+    EXPECT_EQ(OutputFolderProblem("/home/me/Music/Chorvane"), "");
+    EXPECT_TRUE(OutputFolderProblem("my_songs").contains("\"my_songs\""));
+    const QString control = OutputFolderProblem("/rec\nfolder");
+    EXPECT_TRUE(control.contains("\"/rec?folder\"")) << control.toStdString();
+}
+
 TEST(RecorderSettings, IndexesBecomeValuesAndBadIndexesReadAsDefaults)
 {
     QTemporaryDir dir;

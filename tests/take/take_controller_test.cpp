@@ -200,6 +200,37 @@ TEST_F(TakeControllerTest, AStartThatFailsPartWayLeavesNothingRunningAndNoFile)
     EXPECT_TRUE(messages[0].contains("could not be created")) << messages[0].toStdString();
     ExpectIdleAndClean("file");
 
+    // Without the MP3 encoder: the user learns which library to install.
+    {
+        messages.clear();
+        testing::internal::CaptureStderr();
+        auto* noEncoder = new Com<CNimAudioFileObject>(std::string("libchorvane-no-such-encoder.so.0"));
+        noEncoder->AddRef();
+        (void)testing::internal::GetCapturedStderr();
+        TakeController lame({player, recorder, noEncoder, meter, {}}, &lyrics, std::make_unique<ManualTimer>(),
+                            std::make_unique<ManualTimer>());
+        QObject::connect(&lame, &TakeController::message, [this](const QString& m) { messages << m; });
+        lame.StartTake(Request());
+        EXPECT_FALSE(lame.running());
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains("libmp3lame.so.0") && messages[0].contains("apt install"))
+            << messages[0].toStdString();
+        noEncoder->Release();
+        ExpectIdleAndClean("encoder");
+    }
+
+    // A lyric path that names a folder is no lyric file: the take runs without lyrics.
+    messages.clear();
+    request = Request();
+    request.lyricPath = home_.path();
+    take->StartTake(request);
+    EXPECT_TRUE(take->running());
+    EXPECT_FALSE(lyricClock->active);
+    take->StopTake();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+    rows.clear();
+    for (const QString& name : Files()) QFile::remove(QDir(folder).filePath(name));
+
     // A capture that cannot start.
     messages.clear();
     source.failNext(Step::Open);
