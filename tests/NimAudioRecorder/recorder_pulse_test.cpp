@@ -7,6 +7,7 @@
 
 #include "event_loop.h"
 #include "recorder_host.h"
+#include "second_server.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,9 @@ using test_support::SpinFor;
 using test_support::SpinUntil;
 
 namespace {
+
+using test_support::ScopedEnv;
+using test_support::SecondServer;
 
 constexpr qint64 kNoHang = 5000;
 constexpr double kBytesPerSecond = 176400;
@@ -73,26 +77,6 @@ private:
     QProcess process_;
 };
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 ComPtr<INimAudioRecorder> LoadRecorder()
 {
@@ -266,60 +250,6 @@ TEST(RecorderOnPulse, WithoutASoundServerTheStartFails)
     ExpectStartFailsPromptly(recorder.get(), host);
     EXPECT_EQ(recorder->StopRecord(), S_OK);
 }
-
-// Runs the private-server script quietly; its exit code.
-int RunScript(const QString& script, const QStringList& args)
-{
-    QProcess process;
-    process.start(script, args);
-    if (!process.waitForFinished(20000)) return -1;
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-// The process id of the daemon listening on `socket` (we started it; it daemonized).
-pid_t DaemonPid(const std::string& socket)
-{
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
-        if (cmdline.rfind("pulseaudio", 0) == 0 && cmdline.find("socket=" + socket) != std::string::npos)
-            return static_cast<pid_t>(std::stol(name));
-    }
-    return 0;
-}
-
-// A second private server of our own, used by this process while the object lives.
-class SecondServer {
-public:
-    SecondServer()
-        : script_(QStringLiteral(CHORVANE_SOURCE_DIR "/scripts/pulse-private")),
-          folder_(dir_.filePath("pulse")),
-          socket_(folder_.toStdString() + "/native")
-    {
-        started_ = RunScript(script_, {"start", folder_}) == 0;
-        if (started_) server_.emplace("PULSE_SERVER", "unix:" + socket_);
-    }
-    ~SecondServer()
-    {
-        if (const pid_t daemon = pid()) kill(daemon, SIGCONT);
-        server_.reset();
-        RunScript(script_, {"stop", folder_});
-    }
-    [[nodiscard]] bool started() const { return started_; }
-    [[nodiscard]] pid_t pid() const { return DaemonPid(socket_); }
-    [[nodiscard]] std::string folder() const { return folder_.toStdString(); }
-
-private:
-    QTemporaryDir dir_;
-    QString script_;
-    QString folder_;
-    std::string socket_;
-    bool started_ = false;
-    std::optional<ScopedEnv> server_;
-};
 
 // Waits for OnError, then stops as the program does: the stop returns at once and the
 // events up to OnError were data only, none after it.

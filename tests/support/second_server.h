@@ -89,6 +89,7 @@ public:
     [[nodiscard]] bool started() const { return started_; }
     [[nodiscard]] pid_t pid() const { return DaemonPid(socket_); }
     [[nodiscard]] const std::string& socket() const { return socket_; }
+    [[nodiscard]] std::string folder() const { return folder_.toStdString(); }
 
 private:
     QTemporaryDir dir_;
