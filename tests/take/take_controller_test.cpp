@@ -100,6 +100,16 @@ protected:
         r.start = QDateTime(QDate(2026, 3, 7), QTime(21, 5, 9));
         return r;
     }
+    // A request whose lyric file "Song.lrc" holds the text.
+    TakeRequest WithLyrics(const QByteArray& text) const
+    {
+        TakeRequest r = Request();
+        r.lyricPath = QDir(home_.path()).filePath("Song.lrc");
+        QFile f(r.lyricPath);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return r;
+    }
     // Feeds sound and waits until the take has it.
     void Sing(size_t bytes)
     {
@@ -179,13 +189,8 @@ TEST_F(TakeControllerTest, ATakeCapturesBeforeThePlayerStartsAndKeepsEverySample
 TEST_F(TakeControllerTest, AStartThatFailsPartWayLeavesNothingRunningAndNoFile)
 {
     // A lyric file that cannot be read.
-    const QString lrc = QDir(home_.path()).filePath("Song.lrc");
-    QFile bad(lrc);
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("[99999999999:00.00]too late\n");
-    bad.close();
-    TakeRequest request = Request();
-    request.lyricPath = lrc;
+    TakeRequest request = WithLyrics("[99999999999:00.00]too late\n");
+    const QString lrc = request.lyricPath;
     take->StartTake(request);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("Song.lrc")) << messages[0].toStdString();
@@ -324,14 +329,7 @@ TEST_F(TakeControllerTest, AnUnknownDurationNeverEndsATakeButTheEndOfTheStreamDo
 
 TEST_F(TakeControllerTest, TheLitLyricLineIsTheOneForWhatThePlayerPlays)
 {
-    const QString lrc = QDir(home_.path()).filePath("Song.lrc");
-    QFile f(lrc);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[00:00.00]one\n[00:10.00]two\n[00:30.00]three\n");
-    f.close();
-    TakeRequest request = Request();
-    request.lyricPath = lrc;
-    take->StartTake(request);
+    take->StartTake(WithLyrics("[00:00.00]one\n[00:10.00]two\n[00:30.00]three\n"));
     ASSERT_TRUE(lyricClock->active);
     // However many ticks came before, each redraw shows the line for the position.
     player->positionMs = 10050;
