@@ -68,7 +68,6 @@ TakeController::~TakeController()
 
 void TakeController::ApplyBalance(int32_t balance)
 {
-    balance_ = balance;
     if (c_.player) (void)c_.player->SetAudioBalance(balance);
 }
 
@@ -87,7 +86,8 @@ void TakeController::StartSteps(const TakeRequest& request)
 {
     if (request.accompaniment.isEmpty()) throw ProgramError(tr("Please choose an accompaniment file first."));
     if (!c_.missingComponents.isEmpty() || !c_.player || !c_.recorder || !c_.file || !c_.meter)
-        throw ProgramError(c_.missingComponents);
+        throw ProgramError(c_.missingComponents.isEmpty() ? tr("A part of Chorvane could not be loaded; please reinstall it.")
+                                                          : c_.missingComponents);
     const QString folder = take_rules::TrimTrailingSeparators(request.outputFolder);
     if (const QString problem = take_rules::OutputFolderProblem(folder); !problem.isEmpty()) throw ProgramError(problem);
     QDir().mkpath(folder);  // a folder that cannot be made shows when the file is created
@@ -148,7 +148,6 @@ void TakeController::StartPlayback(const TakeRequest& request)
     c_.player->SetFileName(QFile::encodeName(request.accompaniment).toStdString());
     c_.player->SetVideoWindow(static_cast<LONG>(request.videoWindow));
     // Held by the player and applied before its first sample.
-    balance_ = request.balance;
     c_.player->SetAudioBalance(request.balance);
     const HRESULT played = c_.player->Play();
     if (FAILED(played)) {

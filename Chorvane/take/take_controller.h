@@ -121,7 +121,6 @@ private:
     QString accompaniment_;
     QString output_;
     int32_t bufferSize_ = 0;
-    int32_t balance_ = 0;
     uint64_t bytesWritten_ = 0;
     bool meterStarted_ = false;
     bool fileOpen_ = false;
