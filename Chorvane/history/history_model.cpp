@@ -1,0 +1,81 @@
+#include "history_model.h"
+
+HistoryModel::HistoryModel(QObject* parent) : QAbstractTableModel(parent), captions_{QStringLiteral("Files")} {}
+
+int HistoryModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+}
+
+int HistoryModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(captions_.size());
+}
+
+QVariant HistoryModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
+    const list_view_stream::Row& row = entries_[static_cast<size_t>(index.row())].row;
+    if (index.column() == 0) return QString::fromStdString(row.caption);
+    const auto sub = static_cast<size_t>(index.column() - 1);
+    return sub < row.subItems.size() ? QVariant(QString::fromStdString(row.subItems[sub])) : QVariant();
+}
+
+QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= captions_.size())
+        return {};
+    return captions_[section];
+}
+
+bool HistoryModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role)
+{
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::EditRole) || section < 0 ||
+        section >= captions_.size())
+        return false;
+    captions_[section] = value.toString();
+    emit headerDataChanged(orientation, section, section);
+    return true;
+}
+
+void HistoryModel::Append(const QString& path)
+{
+    const int at = rowCount();
+    beginInsertRows({}, at, at);
+    Entry entry;
+    entry.row.caption = path.toStdString();
+    entries_.push_back(std::move(entry));
+    endInsertRows();
+}
+
+void HistoryModel::RemoveAt(int row)
+{
+    if (row < 0 || row >= rowCount()) return;
+    beginRemoveRows({}, row, row);
+    entries_.erase(entries_.begin() + row);
+    endRemoveRows();
+}
+
+void HistoryModel::Clear()
+{
+    ReplaceRows({});
+}
+
+void HistoryModel::ReplaceRows(std::vector<list_view_stream::Row> rows)
+{
+    beginResetModel();
+    entries_.clear();
+    entries_.reserve(rows.size());
+    for (list_view_stream::Row& row : rows) {
+        const bool cut = list_view_stream::MayHaveBeenCut(row.caption);
+        entries_.push_back({std::move(row), cut});
+    }
+    endResetModel();
+}
+
+void HistoryModel::ReplaceColumns(const QStringList& captions)
+{
+    beginResetModel();
+    captions_ = captions;
+    endResetModel();
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The rows and column captions of the history list, as the list view shows them.
+// Each row keeps the fields the history file stores for it, so that a loaded row is
+// saved back unchanged, and a mark for a path that the file may have cut.
+
+#include "list_view_stream.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include <vector>
+
+class HistoryModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Entry {
+        list_view_stream::Row row;
+        bool mayBeCut = false;  // read from a file, and possibly not the whole path
+    };
+
+    explicit HistoryModel(QObject* parent = nullptr);
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) override;
+
+    [[nodiscard]] const std::vector<Entry>& entries() const { return entries_; }
+    [[nodiscard]] const QStringList& captions() const { return captions_; }
+
+    void Append(const QString& path);
+    void RemoveAt(int row);
+    void Clear();
+    // The rows of a file; captions that may have been cut are marked.
+    void ReplaceRows(std::vector<list_view_stream::Row> rows);
+    void ReplaceColumns(const QStringList& captions);
+
+private:
+    std::vector<Entry> entries_;
+    QStringList captions_;
+};
