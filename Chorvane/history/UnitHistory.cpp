@@ -23,13 +23,14 @@ constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 QByteArray ReadHistoryFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ProgramError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
-    if (file.size() > kMaxFileBytes) throw ProgramError(QString::fromUtf8(list_view_stream::kInvalidStreamFormat));
-    QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw ProgramError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
-    if (bytes.size() > kMaxFileBytes) throw ProgramError(QString::fromUtf8(list_view_stream::kInvalidStreamFormat));
+    auto fail = [&] { return ProgramError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString())); };
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) throw fail();
+    const qint64 size = file.size();
+    if (size > kMaxFileBytes) throw ProgramError(QString::fromUtf8(list_view_stream::kInvalidStreamFormat));
+    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+    const qint64 got = file.read(bytes.data(), size);
+    if (got < 0) throw fail();
+    bytes.truncate(static_cast<qsizetype>(got));
     return bytes;
 }
 
@@ -151,8 +152,7 @@ void THistory::SaveHistory(const QString& path)
     const QHeaderView* header = ListViewHistory->horizontalHeader();
     for (int i = 0; i < model_->captions().size(); ++i)
         list.columns.push_back({model_->captions()[i].toStdString(), header->sectionSize(i)});
-    list.rows.reserve(model_->entries().size());
-    for (const HistoryModel::Entry& e : model_->entries()) list.rows.push_back(e.row);
+    list.rows = model_->rows();
     ReplaceHistoryFile(path, list_view_stream::Write(list));
 }
 
@@ -208,12 +208,12 @@ int THistory::RowCount() const
 QString THistory::RowPath(int row) const
 {
     if (row < 0 || row >= RowCount()) return {};
-    return QString::fromStdString(model_->entries()[static_cast<size_t>(row)].row.caption);
+    return QString::fromStdString(model_->rows()[static_cast<size_t>(row)].caption);
 }
 
 bool THistory::RowMayBeCut(int row) const
 {
-    return row >= 0 && row < RowCount() && model_->entries()[static_cast<size_t>(row)].mayBeCut;
+    return row >= 0 && row < RowCount() && model_->MayBeCut(row);
 }
 
 QString THistory::ColumnCaption(int column) const

@@ -4,7 +4,7 @@ HistoryModel::HistoryModel(QObject* parent) : QAbstractTableModel(parent), capti
 
 int HistoryModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int HistoryModel::columnCount(const QModelIndex& parent) const
@@ -15,7 +15,7 @@ int HistoryModel::columnCount(const QModelIndex& parent) const
 QVariant HistoryModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
-    const list_view_stream::Row& row = entries_[static_cast<size_t>(index.row())].row;
+    const list_view_stream::Row& row = rows_[static_cast<size_t>(index.row())];
     if (index.column() == 0) return QString::fromStdString(row.caption);
     const auto sub = static_cast<size_t>(index.column() - 1);
     return sub < row.subItems.size() ? QVariant(QString::fromStdString(row.subItems[sub])) : QVariant();
@@ -42,9 +42,10 @@ void HistoryModel::Append(const QString& path)
 {
     const int at = rowCount();
     beginInsertRows({}, at, at);
-    Entry entry;
-    entry.row.caption = path.toStdString();
-    entries_.push_back(std::move(entry));
+    list_view_stream::Row row;
+    row.caption = path.toStdString();
+    rows_.push_back(std::move(row));
+    mayBeCut_.push_back(0);
     endInsertRows();
 }
 
@@ -52,7 +53,8 @@ void HistoryModel::RemoveAt(int row)
 {
     if (row < 0 || row >= rowCount()) return;
     beginRemoveRows({}, row, row);
-    entries_.erase(entries_.begin() + row);
+    rows_.erase(rows_.begin() + row);
+    mayBeCut_.erase(mayBeCut_.begin() + row);
     endRemoveRows();
 }
 
@@ -64,12 +66,9 @@ void HistoryModel::Clear()
 void HistoryModel::ReplaceRows(std::vector<list_view_stream::Row> rows)
 {
     beginResetModel();
-    entries_.clear();
-    entries_.reserve(rows.size());
-    for (list_view_stream::Row& row : rows) {
-        const bool cut = list_view_stream::MayHaveBeenCut(row.caption);
-        entries_.push_back({std::move(row), cut});
-    }
+    rows_ = std::move(rows);
+    mayBeCut_.resize(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i) mayBeCut_[i] = list_view_stream::MayHaveBeenCut(rows_[i].caption);
     endResetModel();
 }
 

@@ -13,11 +13,6 @@
 class HistoryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    struct Entry {
-        list_view_stream::Row row;
-        bool mayBeCut = false;  // read from a file, and possibly not the whole path
-    };
-
     explicit HistoryModel(QObject* parent = nullptr);
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
@@ -26,7 +21,9 @@ public:
     [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) override;
 
-    [[nodiscard]] const std::vector<Entry>& entries() const { return entries_; }
+    [[nodiscard]] const std::vector<list_view_stream::Row>& rows() const { return rows_; }
+    // True for a row read from a file whose caption may not be the whole path.
+    [[nodiscard]] bool MayBeCut(int row) const { return mayBeCut_[static_cast<size_t>(row)] != 0; }
     [[nodiscard]] const QStringList& captions() const { return captions_; }
 
     void Append(const QString& path);
@@ -37,6 +34,7 @@ public:
     void ReplaceColumns(const QStringList& captions);
 
 private:
-    std::vector<Entry> entries_;
+    std::vector<list_view_stream::Row> rows_;
+    std::vector<uint8_t> mayBeCut_;  // one per row
     QStringList captions_;
 };
