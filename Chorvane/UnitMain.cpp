@@ -2,6 +2,8 @@
 
 #include "LedDisplay.h"
 #include "UnitDisplay.h"
+#include "ListViewHistory.h"
+#include "UnitHistory.h"
 #include "Unit_common.h"
 #include "control_loader.h"
 #include "message_box.h"
@@ -14,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
@@ -88,6 +89,7 @@ void TfrmMain::SetPartners(TfrmDisplay* display, TfrmLyric* lyric, TfrmCommon* c
     lyric_ = lyric;
     common_ = common;
     mixers_ = mixers;
+    if (common_) History->SetFilePath(QString::fromStdString(common_->HistoryPath()));
     take_->SetLyrics(lyric_);
     if (display_) {
         display_->setPlayer(player_.get());
@@ -157,10 +159,13 @@ QWidget* TfrmMain::buildLeftPanel()
     TreeSongs = new QTreeWidget(PageControl);
     TreeSongs->setObjectName("TreeSongs");
     TreeSongs->setHeaderHidden(true);
-    ListHistory = new QListWidget(PageControl);
-    ListHistory->setObjectName("ListHistory");
+    History = new THistory(PageControl);
+    connect(History, &THistory::playRequested, this, [this](const QString& path) {
+        if (common_) common_->OpenAddress(path.toStdString());
+    });
+    connect(History, &THistory::message, this, [this](const QString& text) { message_box::Show(this, text); });
     PageControl->addTab(TreeSongs, tr("Songs"));
-    PageControl->addTab(ListHistory, tr("History"));
+    PageControl->addTab(History->ListViewHistory, QStringLiteral("录音历史"));
     layout->addWidget(PageControl, 1);
     auto* searchRow = new QHBoxLayout;
     EditSearch = new QLineEdit(panel);
@@ -338,6 +343,16 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 {
     // A running take is finished first, so that its file is complete and listed.
     if (take_->running()) StopTake();
+    // A history that cannot be saved keeps the window open, and the user is told why.
+    if (!History->FilePath().isEmpty()) {
+        try {
+            History->SaveHistory(History->FilePath());
+        } catch (const ProgramError& e) {
+            message_box::Show(this, e.text());
+            event->ignore();
+            return;
+        }
+    }
     RestoreMicrophone();
     RestoreRecordingLine();
     if (display_) display_->hide();

@@ -18,12 +18,12 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
+class THistory;
 class TRzLEDDisplay;
 class TfrmCommon;
 class TfrmDisplay;
@@ -98,7 +98,7 @@ public:
     TRzLEDDisplay* RzLEDDisplay = nullptr;
     QGroupBox* GroupBoxKaraokeFile = nullptr;
     QGroupBox* GroupBoxKaraokeDisplay = nullptr;
-    QListWidget* ListHistory = nullptr;
+    THistory* History = nullptr;  // the history tab's list and its commands
     QTreeWidget* TreeSongs = nullptr;
     QTabWidget* PageControl = nullptr;
     QLineEdit* EditSearch = nullptr;

@@ -2,6 +2,7 @@
 #include "UnitMain.h"
 
 #include "UnitDisplay.h"
+#include "UnitHistory.h"
 #include "Unit_common.h"
 #include "message_box.h"
 #include "mixer_interfaces.h"
@@ -19,6 +20,8 @@ void TfrmMain::FormShow()
     SelectStereoMix();
     ShowLyricFileFields(false);
     if (display_) display_->ClearPicture();
+    // An unreadable history raises its error here, and the steps after it are not taken.
+    if (!History->FilePath().isEmpty()) History->LoadHistory(History->FilePath());
 }
 
 QString TfrmMain::configPath() const

@@ -4,6 +4,7 @@
 
 #include "LedDisplay.h"
 #include "UnitDisplay.h"
+#include "UnitHistory.h"
 #include "UnitLyric.h"
 #include "lyric_drawing.h"
 #include "message_box.h"
@@ -17,7 +18,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 namespace {
@@ -58,7 +58,7 @@ void TfrmMain::connectTake()
     });
     connect(take_.get(), &TakeController::lyricsAt, this, &TfrmMain::DrawLyricsAt);
     connect(take_.get(), &TakeController::recordingFinished, this, [this](const QString& path) {
-        ListHistory->addItem(path);
+        History->TakeFinished(path);
         emit takeFinished(path);
     });
     connect(take_.get(), &TakeController::message, this, [this](const QString& text) { message_box::Show(this, text); });

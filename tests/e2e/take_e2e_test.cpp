@@ -3,8 +3,11 @@
 // leaves an MP3 in the output folder.
 #include "LedDisplay.h"
 #include "UnitDisplay.h"
+#include "UnitHistory.h"
 #include "UnitMain.h"
+#include "Unit_common.h"
 #include "event_loop.h"
+#include "list_view_stream.h"
 #include "media_tools.h"
 #include "message_box.h"
 #include "program_windows.h"
@@ -19,7 +22,6 @@
 #include <QGroupBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -144,8 +146,15 @@ TEST_F(TakeTest, AudioTakeRecordsAllOfTheLeftChannelOnBothSidesAndTheVoice)
     EXPECT_TRUE(QRegularExpression(R"(^\[\d{4}-\d\d-\d\d\]\[\d\d-\d\d-\d\d\]Duet Song\.mp3$)").match(takes[0]).hasMatch())
         << takes[0].toStdString();
     const QString path = QDir(outputFolder_).filePath(takes[0]);
-    ASSERT_EQ(main.ListHistory->count(), 1);
-    EXPECT_EQ(main.ListHistory->item(0)->text(), path);
+    ASSERT_EQ(main.History->RowCount(), 1);
+    EXPECT_EQ(main.History->RowPath(0), path);
+    // The row is in history.dat at once, not only when the program closes.
+    QFile history(QString::fromStdString(windows_->frmCommon().HistoryPath()));
+    ASSERT_TRUE(history.open(QIODevice::ReadOnly));
+    const QByteArray saved = history.readAll();
+    const auto read = list_view_stream::Read(std::string_view(saved.constData(), saved.size()));
+    ASSERT_TRUE(read.ok() && read.rows && read.rows->size() == 1) << read.error;
+    EXPECT_EQ(read.rows->at(0).caption, path.toStdString());
 
     // The whole accompaniment, its last notes included, and not much more.
     const media_tools::Stereo take = media_tools::Decode(path);
@@ -193,7 +202,7 @@ TEST_F(TakeTest, TheSoundServerDyingEndsTheTakeAndKeepsWhatWasSung)
     ASSERT_EQ(Takes().size(), 1);
     const QString path = QDir(outputFolder_).filePath(Takes()[0]);
     EXPECT_TRUE(messages_[0].contains(path)) << messages_[0].toStdString();
-    ASSERT_EQ(main.ListHistory->count(), 1);
+    ASSERT_EQ(main.History->RowCount(), 1);
     const media_tools::Stereo take = media_tools::Decode(path);
     // Everything captured until the server died.
     EXPECT_GE(take.seconds(), livedSeconds - 0.5);
@@ -204,7 +213,7 @@ TEST_F(TakeTest, TheSoundServerDyingEndsTheTakeAndKeepsWhatWasSung)
     EXPECT_EQ(main.takeState(), 0);
     EXPECT_EQ(messages_.size(), 1);
     EXPECT_EQ(Takes().size(), 1);
-    EXPECT_EQ(main.ListHistory->count(), 1);
+    EXPECT_EQ(main.History->RowCount(), 1);
 }
 
 TEST_F(TakeTest, StopFromTheDisplayMenuEndsTheTakeWithinAMonitorTick)
@@ -223,7 +232,7 @@ TEST_F(TakeTest, StopFromTheDisplayMenuEndsTheTakeWithinAMonitorTick)
     ASSERT_EQ(Takes().size(), 1);
     const media_tools::Stereo take = media_tools::Decode(QDir(outputFolder_).filePath(Takes()[0]));
     EXPECT_GT(take.seconds(), 1.0);
-    EXPECT_EQ(main.ListHistory->count(), 1);
+    EXPECT_EQ(main.History->RowCount(), 1);
 }
 
 TEST_F(TakeTest, VideoTakePlaysInTheDisplayWindowUntilItsEnd)
@@ -272,6 +281,6 @@ TEST_F(TakeTest, EmptyAccompanimentAndUnwritableFolderAreToldAndNothingStarts)
     EXPECT_TRUE(messages_[0].contains("could not be created")) << messages_[0].toStdString();
     EXPECT_EQ(main.takeState(), 0);
     EXPECT_FALSE(main.take().monitorTimer().IsActive());
-    EXPECT_EQ(main.ListHistory->count(), 0);
+    EXPECT_EQ(main.History->RowCount(), 0);
     EXPECT_FALSE(windows_->frmDisplay().isVisible());
 }

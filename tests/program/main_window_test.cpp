@@ -1,6 +1,7 @@
 // The main window's layout and the file fields' rules, with fake mixers.
 #include "LedDisplay.h"
 #include "UnitDisplay.h"
+#include "UnitHistory.h"
 #include "UnitMain.h"
 #include "event_loop.h"
 #include "fake_mixers.h"
@@ -18,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QListWidget>
 #include <QRegularExpression>
 #include <QToolButton>
 
@@ -150,7 +150,7 @@ TEST_F(MainWindowTest, AnAccompanimentThatCannotBePlayedStartsNoTake)
         ASSERT_EQ(messages_.size(), 1);
         EXPECT_TRUE(messages_[0].contains(accompaniment)) << messages_[0].toStdString();
         EXPECT_TRUE(QDir(folder_.path() + "/my_songs").entryList({"*.mp3"}).isEmpty());
-        EXPECT_EQ(main().ListHistory->count(), 0);
+        EXPECT_EQ(main().History->RowCount(), 0);
         EXPECT_FALSE(windows_->frmDisplay().isVisible());
     }
 }
