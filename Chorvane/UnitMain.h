@@ -8,7 +8,7 @@
 #include "INimDXVideoPlayerObject.h"
 #include "INimVisualization.h"
 #include "event_sink.h"
-#include "recorder_settings.h"
+#include "recorder_values.h"
 #include "take_controller.h"
 
 #include <QMainWindow>
@@ -105,6 +105,8 @@ public:
     QPushButton* ButtonSearch = nullptr;
 
 signals:
+    // The driver lists were filled (first show): the settings dialog shows the same list.
+    void driverListsFilled(const QStringList& drivers);
     // A take has ended and its recording was added to the history.
     void takeFinished(const QString& outputPath);
     // The recording source dialog should be shown (it comes with its own window).
@@ -126,7 +128,7 @@ private:
     // Draws the lyric lines at the position into the display window.
     void DrawLyricsAt(int32_t positionMs);
     [[nodiscard]] QString configPath() const;
-    // program folder + "my_songs"
+    // Where recordings go when the settings name no folder (the shared services decide).
     [[nodiscard]] QString DefaultOutputFolder() const;
     // The folder of the demo accompaniment shipped with the program.
     [[nodiscard]] QString DemoFolder() const;

@@ -9,19 +9,19 @@
 void TfrmMain::FillDriverLists()
 {
     driverList_.clear();
-    if (!mixers_) return;
-    if (newerMixer_) {
+    if (mixers_ && newerMixer_) {
         driverList_ << QStringLiteral("Default");
-        return;
+    } else if (mixers_) {
+        mixer::INimAudioMixerXP& xp = mixers_->XP();
+        const int32_t count = xp.GetDriverCount();
+        for (int32_t i = 0; i < count; ++i) {
+            char16_t name[32] = {};
+            xp.GetDriverName(i, name);
+            name[31] = 0;
+            driverList_ << QString::fromUtf16(name);
+        }
     }
-    mixer::INimAudioMixerXP& xp = mixers_->XP();
-    const int32_t count = xp.GetDriverCount();
-    for (int32_t i = 0; i < count; ++i) {
-        char16_t name[32] = {};
-        xp.GetDriverName(i, name);
-        name[31] = 0;
-        driverList_ << QString::fromUtf16(name);
-    }
+    emit driverListsFilled(driverList_);
 }
 
 void TfrmMain::PrepareMicrophone()

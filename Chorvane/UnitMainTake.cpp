@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 
 namespace {
 
@@ -27,6 +28,8 @@ const char* const kAccompanimentFilter =
     "Audio Files(*.wav;*.mp3;*.wma) (*.wav *.mp3 *.wma);;"
     "Video Files(*.rmvb;*.rm;*.avi;*.wmv;*.mov;*.mpg) (*.rmvb *.rm *.avi *.wmv *.mov *.mpg *.dat)";
 const char* const kLyricFilter = "LRC Files (*.lrc)";
+// How long the status bar names the file a take was saved to.
+constexpr int kSavedMessageMs = 8000;
 
 // An open-file dialog that also lists hidden files.
 QString ChooseFile(QWidget* parent, const QString& caption, const QString& folder, const char* filter)
@@ -59,6 +62,7 @@ void TfrmMain::connectTake()
     connect(take_.get(), &TakeController::lyricsAt, this, &TfrmMain::DrawLyricsAt);
     connect(take_.get(), &TakeController::recordingFinished, this, [this](const QString& path) {
         History->TakeFinished(path);
+        statusBar()->showMessage(tr("Saved to %1").arg(QDir::toNativeSeparators(path)), kSavedMessageMs);
         emit takeFinished(path);
     });
     connect(take_.get(), &TakeController::message, this, [this](const QString& text) { message_box::Show(this, text); });

@@ -2,7 +2,10 @@
 
 #include "codepage.h"
 #include "profile.h"
+#include "recordings_folder.h"
 #include "shell.h"
+
+#include <QDir>
 
 #include <array>
 #include <cstdlib>
@@ -181,9 +184,16 @@ void TfrmCommon::OpenVistaRecordingHelp() const
     OpenAddress(site + "vista_audio_recorder.htm");
 }
 
+std::string TfrmCommon::DefaultOutputFolder() const
+{
+    return recordings_folder::DefaultFolderOfProgram(QString::fromStdString(programFolder_)).toStdString();
+}
+
 void TfrmCommon::OpenRecordingsFolder() const
 {
-    OpenAddress(DefaultOutputFolder());
+    const std::string folder = DefaultOutputFolder();
+    (void)QDir().mkpath(QString::fromStdString(folder));  // the shell reports nothing either
+    OpenAddress(folder);
 }
 
 std::string TfrmCommon::EncodeSearchText(const std::string& text)

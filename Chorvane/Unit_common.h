@@ -42,8 +42,9 @@ public:
     [[nodiscard]] const std::string& SongListPath() const { return songListPath_; }
     [[nodiscard]] int32_t LanguageNumber() const { return languageNumber_; }
     [[nodiscard]] const std::string& LanguageFilePath() const { return languageFilePath_; }
-    // Program folder + "my_songs": the output folder when the settings name none.
-    [[nodiscard]] std::string DefaultOutputFolder() const { return programFolder_ + "my_songs"; }
+    // The output folder when the settings name none: the user's Music folder +
+    // "/Chorvane", or program folder + "my_songs" in a portable folder.
+    [[nodiscard]] std::string DefaultOutputFolder() const;
 
     // The address set of the language read at creation.
     [[nodiscard]] const std::string& HomePageAddress() const { return homePage_; }
@@ -65,7 +66,7 @@ public:
     // These two read the language again at each use.
     void OpenAccompanimentSite() const;
     void OpenVistaRecordingHelp() const;
-    // Always program folder + "my_songs", whatever the settings name.
+    // Always the default output folder (created when needed), whatever the settings name.
     void OpenRecordingsFolder() const;
     // The text (UTF-8) as GBK bytes, encoded for a query string: space as "+",
     // ASCII letters and digits as they are, every other byte as "%XX" (upper case).

@@ -2,4 +2,4 @@
 # Not windows or settings dialogs: it owns no widget, and reads config.ini only for the keys it answers for.
 add_library(chorvane_common STATIC ${CMAKE_CURRENT_LIST_DIR}/Unit_common.cpp ${CMAKE_CURRENT_LIST_DIR}/Unit_common.h)
 target_include_directories(chorvane_common PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(chorvane_common PUBLIC platform_text Qt6::Core)
+target_link_libraries(chorvane_common PUBLIC chorvane_settings_values platform_text Qt6::Core)

@@ -5,8 +5,10 @@
 #include "UnitMain.h"
 #include "Unit_common.h"
 #include "mixer_interfaces.h"
-#include "recorder_settings.h"
+#include "UnitSetting.h"
+#include "Unit_common_directory.h"
 
+#include <QAction>
 #include <QCoreApplication>
 
 ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, const std::string& programFolder)
@@ -22,8 +24,21 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
         frmCommon_ = std::make_unique<TfrmCommon>(programFolder, TfrmCommon::DataFolderFor(executableFolder));
     }
     frmMain_->SetPartners(frmDisplay_, frmLyric_.get(), frmCommon_.get(), mixers_.get());
-    // The recorder settings as config.ini holds them become the main window's working values.
-    frmMain_->SetWorkingValues(recorder_settings::Load(frmCommon_->ConfigPath()));
+    // The settings dialog loads config.ini at creation and hands its values to the main window.
+    TfrmMain* main = frmMain_.get();
+    frmSetting_ = new TfrmSetting(frmCommon_->ConfigPath(),
+                                  {[main](const recorder_settings::WorkingValues& v) { main->SetWorkingValues(v); },
+                                   [main](int32_t bytes) { main->SetBufferSize(bytes); }},
+                                  main);
+    frmSetting_->SetDefaultFolder([common = frmCommon_.get()] { return QString::fromStdString(common->DefaultOutputFolder()); });
+    QObject::connect(main, &TfrmMain::driverListsFilled, frmSetting_, &TfrmSetting::SetDriverList);
+    frmDirectory_ = new TFrmDirectory(main);
+    frmSetting_->SetFolderChooser(frmDirectory_);
+    // Until the Options menu comes, Ctrl+Alt+S opens the settings.
+    auto* openSettings = new QAction(main);
+    openSettings->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+S")));
+    QObject::connect(openSettings, &QAction::triggered, frmSetting_, &QWidget::show);
+    main->addAction(openSettings);
 }
 
 ProgramWindows::~ProgramWindows()

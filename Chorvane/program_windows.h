@@ -1,7 +1,7 @@
 #pragma once
 // The program's windows and shared objects, created in their fixed order and living
 // until the program ends: the main window, the display window, the lyric holder,
-// the shared services and the mixer libraries.
+// the shared services, the settings dialog, the folder chooser and the mixer libraries.
 
 #include "mixer_interfaces.h"
 
@@ -12,6 +12,8 @@ class TfrmMain;
 class TfrmDisplay;
 class TfrmLyric;
 class TfrmCommon;
+class TfrmSetting;
+class TFrmDirectory;
 
 class ProgramWindows {
 public:
@@ -28,6 +30,8 @@ public:
     TfrmDisplay& frmDisplay() { return *frmDisplay_; }
     TfrmLyric& frmLyric() { return *frmLyric_; }
     TfrmCommon& frmCommon() { return *frmCommon_; }
+    TfrmSetting& frmSetting() { return *frmSetting_; }
+    TFrmDirectory& frmDirectory() { return *frmDirectory_; }
 
 private:
     std::unique_ptr<mixer::IMixerLibraries> mixers_;
@@ -35,4 +39,6 @@ private:
     TfrmDisplay* frmDisplay_;  // child window of the main window
     std::unique_ptr<TfrmLyric> frmLyric_;
     std::unique_ptr<TfrmCommon> frmCommon_;
+    TfrmSetting* frmSetting_;      // child window of the main window
+    TFrmDirectory* frmDirectory_;  // child window of the main window
 };

@@ -56,6 +56,7 @@ int TakeMode(int argc, char** argv)
     QApplication app(argc, argv);
     const QString folder = QString::fromLocal8Bit(argv[2]);
     message_box::SetSink([](const QString& text) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
+    qputenv("HOME", folder.toLocal8Bit());  // recordings go to $HOME/Music/Chorvane
     ProgramWindows windows(nullptr, QDir(folder).filePath("program").toStdString());
     TfrmMain& main = windows.frmMain();
     main.show();
@@ -63,7 +64,7 @@ int TakeMode(int argc, char** argv)
     main.EditLRCFile->setText(QDir(folder).filePath("song.lrc"));
     main.ButtonRecord->click();
     const bool ended = test_support::SpinUntil([&] { return main.takeState() == 0; }, 3600 * 1000);
-    return ended && QDir(QDir(folder).filePath("program/my_songs")).entryList({"*.mp3"}).size() == 1 ? 0 : 1;
+    return ended && QDir(QDir(folder).filePath("Music/Chorvane")).entryList({"*.mp3"}).size() == 1 ? 0 : 1;
 }
 
 }  // namespace

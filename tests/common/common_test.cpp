@@ -1,6 +1,7 @@
 #include "Unit_common.h"
 
 #include "profile.h"
+#include "scoped_env.h"
 
 #include <gtest/gtest.h>
 
@@ -92,11 +93,12 @@ TEST(ProgramFolder, TheRunningProgramFollowsTheRuleAndHasItsFolder)
 
 TEST_F(Common, WithoutConfigTheEnglishSetAndFileAreChosen)
 {
+    const ScopedEnv home("HOME", QByteArray::fromStdString(Folder() + "home"));
     const auto common = Make();
     EXPECT_EQ(common->ConfigPath(), Folder() + "config.ini");
     EXPECT_EQ(common->HistoryPath(), Folder() + "history.dat");
     EXPECT_EQ(common->SongListPath(), Folder() + "song_list.xml");
-    EXPECT_EQ(common->DefaultOutputFolder(), Folder() + "my_songs");
+    EXPECT_EQ(common->DefaultOutputFolder(), Folder() + "home/Music/Chorvane");
     EXPECT_EQ(common->LanguageNumber(), 2);
     EXPECT_EQ(common->LanguageFilePath(), Folder() + "data/language/en.ini");
     EXPECT_TRUE(common->ShowWelcomeDialogAtStart());
@@ -185,11 +187,13 @@ TEST_F(Common, EveryHostComesFromTheProgramsOwnDomain)
 TEST_F(Common, RecordingsFolderAndSearchPage)
 {
     WriteConfig("[recorder_setting]\nfolder=/somewhere/else\n");
+    const ScopedEnv home("HOME", QByteArray::fromStdString(Folder() + "home"));
     const auto common = Make();
     common->OpenRecordingsFolder();
     common->OpenSearchPage(TfrmCommon::EncodeSearchText("卡拉 OK"));
     ASSERT_EQ(opened.size(), 2u);
-    EXPECT_EQ(opened[0], Folder() + "my_songs");
+    EXPECT_EQ(opened[0], Folder() + "home/Music/Chorvane");  // the default folder, created
+    EXPECT_TRUE(std::filesystem::is_directory(opened[0]));
     EXPECT_EQ(opened[1], common->SearchPageAddress() + "?keyword=%BF%A8%C0%AD+OK");
 }
 

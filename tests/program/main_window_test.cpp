@@ -8,6 +8,7 @@
 #include "message_box.h"
 #include "Unit_common.h"
 #include "program_windows.h"
+#include "scoped_env.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,8 @@ protected:
     }
 
     QTemporaryDir folder_;
+    // Recordings without a configured folder go under $HOME.
+    ScopedEnv home_{"HOME", folder_.path().toLocal8Bit()};
     QStringList messages_;
     std::unique_ptr<ProgramWindows> windows_;
 };
@@ -149,7 +152,7 @@ TEST_F(MainWindowTest, AnAccompanimentThatCannotBePlayedStartsNoTake)
         EXPECT_TRUE(main().EditKaraokeFile->isEnabled());
         ASSERT_EQ(messages_.size(), 1);
         EXPECT_TRUE(messages_[0].contains(accompaniment)) << messages_[0].toStdString();
-        EXPECT_TRUE(QDir(folder_.path() + "/my_songs").entryList({"*.mp3"}).isEmpty());
+        EXPECT_TRUE(QDir(folder_.path() + "/Music/Chorvane").entryList({"*.mp3"}).isEmpty());
         EXPECT_EQ(main().History->RowCount(), 0);
         EXPECT_FALSE(windows_->frmDisplay().isVisible());
     }
@@ -162,7 +165,7 @@ TEST_F(MainWindowTest, ToolbarOpensTheRecordingsFolderAndTheWebPages)
     for (const char* name : {"ToolButton1", "ToolButton5", "ToolButton6", "ToolButton7"})
         main().findChild<QToolButton*>(name)->click();
     ASSERT_EQ(opened.size(), 4u);
-    EXPECT_EQ(opened[0], windows_->frmCommon().ProgramFolder() + "my_songs");
+    EXPECT_EQ(opened[0], folder_.path().toStdString() + "/Music/Chorvane");
     EXPECT_EQ(opened[1], windows_->frmCommon().SupportAddress());
     EXPECT_EQ(opened[2], windows_->frmCommon().HomePageAddress());
     EXPECT_EQ(opened[3], windows_->frmCommon().HomePageAddress());

@@ -1,4 +1,3 @@
-#include "recorder_settings.h"
 #include "take_rules.h"
 
 #include <gtest/gtest.h>
@@ -55,27 +54,4 @@ TEST(TakeRules, OutputFoldersThatCannotHoldATakeAreNamed)
     EXPECT_TRUE(OutputFolderProblem("my_songs").contains("\"my_songs\""));
     const QString control = OutputFolderProblem("/rec\nfolder");
     EXPECT_TRUE(control.contains("\"/rec?folder\"")) << control.toStdString();
-}
-
-TEST(RecorderSettings, IndexesBecomeValuesAndBadIndexesReadAsDefaults)
-{
-    QTemporaryDir dir;
-    const std::string config = QDir(dir.path()).filePath("config.ini").toStdString();
-    auto defaults = recorder_settings::Load(config);  // no file at all
-    EXPECT_EQ(defaults.mp3BitRate, 128);
-    EXPECT_EQ(defaults.samplesPerSec, 44100);
-    EXPECT_EQ(defaults.channels, 2);
-    EXPECT_EQ(defaults.bitsPerSample, 16);
-    EXPECT_EQ(defaults.mixerIndex, 0);
-
-    QFile f(QString::fromStdString(config));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[MP3]\nbitrate=13\n[wav]\nfrequency=0\nchannels=0\nbitsPerSample=7\n[recorder_setting]\ndriver=0x2\n");
-    f.close();
-    auto v = recorder_settings::Load(config);
-    EXPECT_EQ(v.mp3BitRate, 320);
-    EXPECT_EQ(v.samplesPerSec, 8000);
-    EXPECT_EQ(v.channels, 1);
-    EXPECT_EQ(v.bitsPerSample, 16);  // index 7 is outside the table
-    EXPECT_EQ(v.mixerIndex, 2);
 }
