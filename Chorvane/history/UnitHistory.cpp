@@ -20,18 +20,18 @@ namespace {
 // damaged or foreign file can make the program read into memory.
 constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 
-QByteArray ReadHistoryFile(const QString& path)
+// The file's bytes in one buffer, which the rows read from them share.
+list_view_stream::SharedText ReadHistoryFile(const QString& path)
 {
     QFile file(path);
     auto fail = [&] { return ProgramError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString())); };
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) throw fail();
     const qint64 size = file.size();
     if (size > kMaxFileBytes) throw ProgramError(QString::fromUtf8(list_view_stream::kInvalidStreamFormat));
-    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
-    const qint64 got = file.read(bytes.data(), size);
+    std::shared_ptr<char[]> bytes = std::make_shared_for_overwrite<char[]>(static_cast<size_t>(size));
+    const qint64 got = file.read(bytes.get(), size);
     if (got < 0) throw fail();
-    bytes.truncate(static_cast<qsizetype>(got));
-    return bytes;
+    return {std::move(bytes), static_cast<size_t>(got)};
 }
 
 // A new file beside the old one, renamed over it when complete: a crash or a full
@@ -123,8 +123,7 @@ void THistory::TakeFinished(const QString& path)
 void THistory::LoadHistory(const QString& path)
 {
     if (!QFileInfo::exists(path)) return;
-    const QByteArray bytes = ReadHistoryFile(path);
-    list_view_stream::ReadResult read = list_view_stream::Read(std::string_view(bytes.constData(), bytes.size()));
+    list_view_stream::ReadResult read = list_view_stream::Read(ReadHistoryFile(path));
     if (read.columns) {
         // The captions saved last replace the ones of the language file.
         QStringList captions;
@@ -152,8 +151,7 @@ void THistory::SaveHistory(const QString& path)
     const QHeaderView* header = ListViewHistory->horizontalHeader();
     for (int i = 0; i < model_->captions().size(); ++i)
         list.columns.push_back({model_->captions()[i].toStdString(), header->sectionSize(i)});
-    list.rows = model_->rows();
-    ReplaceHistoryFile(path, list_view_stream::Write(list));
+    ReplaceHistoryFile(path, list_view_stream::Write(list, model_->rows()));
 }
 
 void THistory::SaveToFile()
@@ -208,7 +206,7 @@ int THistory::RowCount() const
 QString THistory::RowPath(int row) const
 {
     if (row < 0 || row >= RowCount()) return {};
-    return QString::fromStdString(model_->rows()[static_cast<size_t>(row)].caption);
+    return model_->Caption(row);
 }
 
 bool THistory::RowMayBeCut(int row) const

@@ -1,5 +1,14 @@
 #include "history_model.h"
 
+namespace {
+
+QString ToQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
 HistoryModel::HistoryModel(QObject* parent) : QAbstractTableModel(parent), captions_{QStringLiteral("Files")} {}
 
 int HistoryModel::rowCount(const QModelIndex& parent) const
@@ -16,9 +25,14 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
     const list_view_stream::Row& row = rows_[static_cast<size_t>(index.row())];
-    if (index.column() == 0) return QString::fromStdString(row.caption);
+    if (index.column() == 0) return ToQString(row.caption);
     const auto sub = static_cast<size_t>(index.column() - 1);
-    return sub < row.subItems.size() ? QVariant(QString::fromStdString(row.subItems[sub])) : QVariant();
+    return sub < row.subItems.size() ? QVariant(ToQString(row.subItems[sub])) : QVariant();
+}
+
+QString HistoryModel::Caption(int row) const
+{
+    return ToQString(rows_[static_cast<size_t>(row)].caption);
 }
 
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -43,7 +57,8 @@ void HistoryModel::Append(const QString& path)
     const int at = rowCount();
     beginInsertRows({}, at, at);
     list_view_stream::Row row;
-    row.caption = path.toStdString();
+    const QByteArray utf8 = path.toUtf8();
+    row.caption = std::string_view(utf8.constData(), static_cast<size_t>(utf8.size()));
     rows_.push_back(std::move(row));
     mayBeCut_.push_back(0);
     endInsertRows();

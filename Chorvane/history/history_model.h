@@ -22,6 +22,8 @@ public:
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) override;
 
     [[nodiscard]] const std::vector<list_view_stream::Row>& rows() const { return rows_; }
+    // The row's caption (a recording's path); the row must exist.
+    [[nodiscard]] QString Caption(int row) const;
     // True for a row read from a file whose caption may not be the whole path.
     [[nodiscard]] bool MayBeCut(int row) const { return mayBeCut_[static_cast<size_t>(row)] != 0; }
     [[nodiscard]] const QStringList& captions() const { return captions_; }

@@ -4,6 +4,8 @@
 // properties, and its rows as the binary property "Items.Data"). This unit reads and
 // writes that stream as bytes; it knows nothing of widgets or files.
 
+#include "shared_text.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,13 +27,14 @@ struct Column {
 
 // One row of the list: a caption (a recording's path) and the list view's per-row
 // fields, kept as stored so that a row read from a file is written back unchanged.
+// The texts of the rows read from one stream share that stream's bytes.
 struct Row {
-    std::string caption;
+    SharedText caption;
     int32_t imageIndex = 0;
     int32_t stateIndex = -1;
     int32_t overlayIndex = -1;
     int32_t data = 0;
-    std::vector<std::string> subItems;
+    std::vector<SharedText> subItems;
     std::vector<int16_t> subItemImages;  // one per sub-item
     bool operator==(const Row&) const = default;
 };
@@ -54,8 +57,13 @@ struct ReadResult {
     [[nodiscard]] bool ok() const { return error.empty(); }
 };
 
-[[nodiscard]] ReadResult Read(std::string_view bytes);
+// The rows' texts lie in `bytes`, which they keep alive; bytes given as a view are
+// copied once into a buffer of their own.
+[[nodiscard]] ReadResult Read(const SharedText& bytes);
 [[nodiscard]] std::string Write(const ListView& list);
+// The same with rows held elsewhere, which are written without a copy; `list.rows` is
+// not used.
+[[nodiscard]] std::string Write(const ListView& list, const std::vector<Row>& rows);
 
 // The first 255 bytes of the text, never splitting a UTF-8 character.
 [[nodiscard]] std::string_view CutToShortString(std::string_view text);

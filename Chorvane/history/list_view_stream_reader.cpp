@@ -103,7 +103,8 @@ std::string Utf16ToUtf8(std::string_view bytes)
 
 class Reader {
 public:
-    explicit Reader(std::string_view in) : in_(in) {}
+    // `in` lies within `owner`, whose buffer the texts taken from it share.
+    Reader(const SharedText& owner, std::string_view in) : owner_(owner), in_(in) {}
 
     [[noreturn]] static void Fail() { throw StreamError{std::string(kInvalidStreamFormat)}; }
 
@@ -131,6 +132,7 @@ public:
     int32_t Int32() { return static_cast<int32_t>(UInt(4)); }
     int16_t Int16() { return static_cast<int16_t>(UInt(2)); }
     std::string_view ShortString() { return Bytes(Byte()); }
+    SharedText SharedShortString() { return owner_.Within(ShortString()); }
     // A 32-bit byte count and its bytes.
     std::string_view Counted() { return Bytes(UInt(4)); }
 
@@ -199,6 +201,7 @@ public:
     }
 
 private:
+    const SharedText& owner_;
     std::string_view in_;
     size_t pos_ = 0;
 };
@@ -211,7 +214,7 @@ private:
 
 class ListViewReader {
 public:
-    ListViewReader(std::string_view bytes, ReadResult& result) : in_(bytes), result_(result) {}
+    ListViewReader(const SharedText& bytes, ReadResult& result) : owner_(bytes), in_(bytes, bytes), result_(result) {}
 
     void ReadStream()
     {
@@ -263,7 +266,7 @@ private:
         if (in_.Byte() != kTagBinary) Reader::Fail();
         const std::string_view block = in_.Counted();
         auto& rows = result_.rows.emplace();
-        Reader b(block);
+        Reader b(owner_, block);
         if (static_cast<uint32_t>(b.Int32()) != block.size()) Reader::Fail();
         const int32_t count = b.Int32();
         if (count < 0 || static_cast<size_t>(count) > b.Left() / kRowRecordBytes) Reader::Fail();
@@ -276,10 +279,10 @@ private:
             row.overlayIndex = b.Int32();
             const int32_t subCount = b.Int32();
             row.data = b.Int32();
-            row.caption = b.ShortString();
+            row.caption = b.SharedShortString();
             // Each sub-item takes at least its length byte.
             if (subCount < 0 || static_cast<size_t>(subCount) > b.Left()) Reader::Fail();
-            for (int32_t s = 0; s < subCount; ++s) row.subItems.emplace_back(b.ShortString());
+            for (int32_t s = 0; s < subCount; ++s) row.subItems.push_back(b.SharedShortString());
             row.subItemImages.assign(row.subItems.size(), -1);
             subItems += row.subItems.size();
             rows.push_back(std::move(row));
@@ -291,6 +294,7 @@ private:
             for (int16_t& image : row.subItemImages) image = b.Int16();
     }
 
+    const SharedText& owner_;
     Reader in_;
     ReadResult& result_;
     std::string_view objectName_;
@@ -298,7 +302,7 @@ private:
 
 }  // namespace
 
-ReadResult Read(std::string_view bytes)
+ReadResult Read(const SharedText& bytes)
 {
     ReadResult result;
     try {

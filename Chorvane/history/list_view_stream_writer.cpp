@@ -95,7 +95,7 @@ std::string RowBlock(const std::vector<Row>& rows)
         w.Int32(static_cast<int32_t>(r.subItems.size()));
         w.Int32(r.data);
         w.ShortString(r.caption);
-        for (const std::string& s : r.subItems) w.ShortString(s);
+        for (const SharedText& s : r.subItems) w.ShortString(s);
     }
     for (const Row& r : rows)
         for (size_t i = 0; i < r.subItems.size(); ++i)
@@ -108,6 +108,11 @@ std::string RowBlock(const std::vector<Row>& rows)
 }  // namespace
 
 std::string Write(const ListView& list)
+{
+    return Write(list, list.rows);
+}
+
+std::string Write(const ListView& list, const std::vector<Row>& rows)
 {
     std::string out;
     Writer w(out);
@@ -122,8 +127,8 @@ std::string Write(const ListView& list)
     w.IdentProperty("BevelInner", "bvNone");
     WriteColumns(w, list.columns);
     w.TrueProperty("GridLines");
-    if (!list.rows.empty()) {
-        const std::string block = RowBlock(list.rows);
+    if (!rows.empty()) {
+        const std::string block = RowBlock(rows);
         w.Name("Items.Data");
         w.Byte(kTagBinary);
         w.Int32(static_cast<int32_t>(block.size()));

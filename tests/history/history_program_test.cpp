@@ -56,7 +56,7 @@ protected:
         const QByteArray bytes = f.readAll();
         const auto read = list_view_stream::Read(std::string_view(bytes.constData(), bytes.size()));
         std::vector<std::string> rows;
-        for (const auto& r : read.rows.value_or(std::vector<list_view_stream::Row>{})) rows.push_back(r.caption);
+        for (const auto& r : read.rows.value_or(std::vector<list_view_stream::Row>{})) rows.emplace_back(r.caption);
         return rows;
     }
 

@@ -34,7 +34,7 @@ ListView List(const std::vector<std::string>& paths)
 std::vector<std::string> Captions(const std::vector<Row>& rows)
 {
     std::vector<std::string> out;
-    for (const Row& r : rows) out.push_back(r.caption);
+    for (const Row& r : rows) out.emplace_back(r.caption);
     return out;
 }
 
