@@ -109,6 +109,7 @@ void TakeController::StartSteps(const TakeRequest& request)
     writeErrorShown_ = false;
     endOfStream_ = sourceLost_ = playbackAborted_ = false;
     abortTicks_ = 0;
+    tailTicks_ = 0;
     playbackError_.clear();
     output_ = take_rules::UniqueOutputPath(take_rules::OutputPath(folder, request.start, request.accompaniment));
     // Capture runs before the first sample of the accompaniment is heard.
@@ -318,8 +319,10 @@ void TakeController::MonitorTick()
         End(EndReason::SourceLost);
     else if (playbackAborted_ && ++abortTicks_ > 1)
         End(EndReason::PlaybackAborted);
-    else if (endOfStream_ || (known == S_OK && position >= duration))
-        End(EndReason::Normal);
+    else if (known == S_OK && position >= duration && duration == 0)
+        End(EndReason::Normal);  // no media any more: Stop in the display window released it
+    else if ((endOfStream_ || (known == S_OK && position >= duration)) && ++tailTicks_ > 1)
+        End(EndReason::Normal);  // one tick later, so the last notes reach the file from the server
 }
 
 void TakeController::LyricTick()

@@ -133,5 +133,6 @@ private:
     bool sourceLost_ = false;
     bool playbackAborted_ = false;
     int abortTicks_ = 0;
+    int tailTicks_ = 0;
     QString playbackError_;
 };

@@ -174,6 +174,8 @@ TEST_F(TakeControllerTest, ATakeCapturesBeforeThePlayerStartsAndKeepsEverySample
     monitor->Fire();
     ASSERT_TRUE(take->running());
     player->positionMs = 60000;
+    monitor->Fire();  // the end: the last notes still come from the server for a tick
+    ASSERT_TRUE(take->running());
     monitor->Fire();
     EXPECT_FALSE(take->running());
     EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
@@ -315,6 +317,7 @@ TEST_F(TakeControllerTest, AnUnknownDurationNeverEndsATakeButTheEndOfTheStreamDo
     for (int i = 0; i < 5; ++i) monitor->Fire();
     EXPECT_TRUE(take->running());
     take->GraphEvent(EC_COMPLETE);
+    monitor->Fire();
     monitor->Fire();
     EXPECT_FALSE(take->running());
 
