@@ -102,6 +102,7 @@ void TakeController::StartSteps(const TakeRequest& request)
             throw ProgramError(tr("The lyric file \"%1\" could not be read: %2").arg(request.lyricPath, QString::fromStdString(e.what())));
         }
         lyricsLoaded_ = true;
+        drawnLine_ = -1;
         lyricsGbk_ = lyric_drawing::IsGbkFile(*lyrics_);
     }
 
@@ -332,5 +333,9 @@ void TakeController::LyricTick()
     // while the accompaniment is paused.
     LONG positionMs = 0;
     c_.player->GetCurrentPositionMs(&positionMs);
+    // The picture changes only with the current line: redrawn when that moves on.
+    const int32_t line = lyrics_->LineIndexAt(positionMs);
+    if (line == drawnLine_) return;
+    drawnLine_ = line;
     emit lyricsAt(positionMs);
 }

@@ -90,7 +90,8 @@ signals:
     void positionChanged(LONG position, LONG duration);
     // The display window is wanted (video, or lyrics to show) or no longer.
     void displayWanted(bool show);
-    // The lyric lines at this position (milliseconds) are to be drawn.
+    // The lyric lines at this position (milliseconds) are to be drawn: at the start and
+    // each time the current line changes.
     void lyricsAt(int32_t positionMs);
     // A recording was finished and holds sound: it goes into the history.
     void recordingFinished(const QString& path);
@@ -134,5 +135,6 @@ private:
     bool playbackAborted_ = false;
     int abortTicks_ = 0;
     int tailTicks_ = 0;
+    int32_t drawnLine_ = -1;  // the current line of the last lyric picture
     QString playbackError_;
 };

@@ -341,8 +341,6 @@ TEST_F(TakeControllerTest, TheLitLyricLineIsTheOneForWhatThePlayerPlays)
     lyricClock->Fire();
     player->positionMs = 30000;
     lyricClock->Fire();
-    ASSERT_EQ(litLines.size(), 42u);
-    EXPECT_EQ(litLines[0], 1);
-    EXPECT_EQ(litLines[40], 0);
-    EXPECT_EQ(litLines[41], 2);
+    // Drawn again only when the current line changes.
+    EXPECT_EQ(litLines, (std::vector<int32_t>{1, 0, 2}));
 }
