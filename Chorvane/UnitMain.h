@@ -81,6 +81,7 @@ public:
     [[nodiscard]] const QString& takeOutput() const { return take_->output(); }
     [[nodiscard]] int32_t bufferSize() const { return bufferSize_; }
     [[nodiscard]] int32_t mixerIndex() const { return values_.mixerIndex; }
+    [[nodiscard]] const recorder_settings::WorkingValues& workingValues() const { return values_; }
     [[nodiscard]] bool newerMixer() const { return newerMixer_; }
     void SetWorkingValues(const recorder_settings::WorkingValues& values) { values_ = values; }
     void SetBufferSize(int32_t bytes) { bufferSize_ = bytes; }
