@@ -1,6 +1,7 @@
 // The settings dialog over a temporary config.ini: what it shows, what OK writes and
 // hands over, and what Cancel and Default leave alone.
 #include "UnitSetting.h"
+#include "Unit_common_directory.h"
 #include "message_box.h"
 #include "scoped_env.h"
 
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -102,6 +104,8 @@ TEST_F(SettingsDialog, AStoredIndexOutsideItsListShowsNoSelectionAndOkWritesMinu
     const auto dialog = Make();
     dialog->show();
     EXPECT_EQ(dialog->ComboBoxWAVFrequency->currentIndex(), -1);
+    std::vector<int32_t> rebuilt;
+    QObject::connect(dialog.get(), &TfrmSetting::recordingSourcesOutdated, [&](int32_t mixer) { rebuilt.push_back(mixer); });
     dialog->ComboBoxMP3BitRate->setCurrentIndex(13);
     dialog->EditBufferSize->setText("8192");
     dialog->CheckBoxAutoRun->setChecked(true);
@@ -115,6 +119,7 @@ TEST_F(SettingsDialog, AStoredIndexOutsideItsListShowsNoSelectionAndOkWritesMinu
     EXPECT_EQ(values_.back().mp3BitRate, 320);
     EXPECT_EQ(values_.back().samplesPerSec, 44100);  // no selection: the table's default
     EXPECT_TRUE(QFile::exists(dir_.path() + "/xdg/autostart/Tapewell.desktop"));
+    EXPECT_EQ(rebuilt, std::vector<int32_t>{0});  // the source list follows the driver
 
     dialog->show();
     dialog->CheckBoxAutoRun->setChecked(false);
@@ -159,4 +164,21 @@ TEST_F(SettingsDialog, AReadOnlyConfigIsReportedWithItsPathAndTheDialogStaysOpen
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(buffers_.empty());
     EXPECT_FALSE(QFile::exists(dir_.path() + "/xdg/autostart/Tapewell.desktop"));  // the save stopped
+}
+
+TEST_F(SettingsDialog, TheFolderChooserFillsTheOutputFolderOnlyOnOk)
+{
+    const auto dialog = Make();
+    TFrmDirectory chooser;
+    dialog->SetFolderChooser(&chooser);
+    dialog->show();
+    dialog->EditOutputFolder->setText("/typed");
+    QTimer::singleShot(0, &chooser, [&] { chooser.ButtonCancel->click(); });
+    dialog->ButtonOutputFolder->click();
+    EXPECT_EQ(dialog->EditOutputFolder->text(), "/typed");
+
+    ASSERT_TRUE(chooser.SelectFolder(dir_.path()));
+    QTimer::singleShot(0, &chooser, [&] { chooser.ButtonOK->click(); });
+    dialog->ButtonOutputFolder->click();
+    EXPECT_EQ(dialog->EditOutputFolder->text(), dir_.path());
 }

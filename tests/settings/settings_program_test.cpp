@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 using test_support::SpinFor;
@@ -124,6 +125,7 @@ TEST_F(SettingsProgramTest, OkWith320KbpsAndAnotherFolderGivesA320KbpsTakeThere)
     EXPECT_EQ(QFileInfo(take).absolutePath(), folder);
     EXPECT_EQ(QDir(folder).entryList({"*.mp3"}).size(), 1);
     EXPECT_EQ(FirstFrameKbps(take), 320);
+    EXPECT_TRUE(main.statusBar()->currentMessage().contains(take)) << main.statusBar()->currentMessage().toStdString();
 }
 
 TEST(RecordingsFolder, APortableFolderKeepsMySongsOthersUseTheMusicFolder)
