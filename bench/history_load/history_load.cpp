@@ -2,6 +2,7 @@
 // load with merely reading the file's bytes with std::ifstream, both measured here in
 // the same run. Prints the ratio last.
 
+#include "thread_cpu.h"
 #include "ListViewHistory.h"
 #include "UnitHistory.h"
 
@@ -23,27 +24,8 @@ namespace {
 constexpr int kRows = 10000;
 constexpr int kRounds = 31;
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double ThreadCpuMs()
-{
-    timespec ts{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
-}
-
-// CPU time of this thread, so that other work on a busy machine does not count.
-template <typename F>
-double TimeMs(F&& f)
-{
-    const double start = ThreadCpuMs();
-    f();
-    return ThreadCpuMs() - start;
-}
+using bench_support::Median;
+using bench_support::TimeMs;
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // Loads a generated 20,000-line lyric file and compares the time with merely reading
 // the file's lines, both measured here in the same run. Prints the ratio last.
 
+#include "thread_cpu.h"
 #include "UnitLyric.h"
 
 #include <algorithm>
@@ -41,27 +42,8 @@ std::string GenerateLyricFile()
     return text;
 }
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double ThreadCpuMs()
-{
-    timespec ts{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
-}
-
-// CPU time of this thread, so that other work on a busy machine does not count.
-template <typename F>
-double TimeMs(F&& f)
-{
-    double start = ThreadCpuMs();
-    f();
-    return ThreadCpuMs() - start;
-}
+using bench_support::Median;
+using bench_support::TimeMs;
 
 }  // namespace
 
