@@ -99,7 +99,9 @@ QString LyricTwinOf(const QString& accompaniment)
     if (stem.isEmpty()) return {};
     const QString exact = info.dir().filePath(stem + QStringLiteral(".lrc"));
     if (QFileInfo(exact).isFile()) return exact;
-    // Song.LRC, Song.Lrc ...: one look at the folder, names compared without case.
+    // Song.LRC, Song.Lrc ...: one look at the folder, names compared without case; only
+    // for an accompaniment that exists, so a path being typed lists no folder per key.
+    if (!info.isFile()) return {};
     const QStringList names = info.dir().entryList({QStringLiteral("*.lrc")}, QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString& name : names)
         if (name.compare(stem + QStringLiteral(".lrc"), Qt::CaseInsensitive) == 0) return info.dir().filePath(name);
