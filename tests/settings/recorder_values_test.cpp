@@ -10,9 +10,35 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace recorder_settings;
 
 namespace {
+
+// Files may not grow past `bytes` while this lives; writes past it fail with EFBIG.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limited{bytes, saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~ScopedFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
 
 QByteArray ReadAll(const QString& path)
 {
@@ -125,4 +151,27 @@ TEST(RecorderValues, BufferSizeTextMustBeAnIntegerTheCaptureCanUse)
     EXPECT_EQ(ParseBufferSize("1024"), 1024);
     EXPECT_EQ(ParseBufferSize("16777216"), 16777216);
     EXPECT_EQ(ParseBufferSize("+8192"), 8192);
+}
+
+// A save that fails part-way (the file may not grow past a limit, as on a full disk):
+// the keys before the failing one stay written, the rest are not.
+TEST(RecorderValues, ASaveThatFailsPartWayKeepsTheEarlierKeysOnly)
+{
+    QTemporaryDir dir;
+    const QString config = QDir(dir.path()).filePath("config.ini");
+    WriteAll(config, "[recorder_setting]\ndriver=0\nfolder=\nbuffer_size=16384\n");
+    const std::string path = config.toStdString();
+    StoredSettings s;
+    s.driver = 1;
+    s.folder = QString(400, QLatin1Char('f'));  // this key pushes the file past the limit
+    s.bitrate = 10;
+    s.bufferSize = 8192;
+    {
+        const ScopedFileSizeLimit limit(ReadAll(config).size() + 200);
+        EXPECT_THROW(Write(path, s), profile::WriteError);
+    }
+    EXPECT_EQ(profile::ReadInteger(path, "recorder_setting", "driver", -5), 1);
+    EXPECT_EQ(profile::ReadString(path, "recorder_setting", "folder", "?"), "");
+    EXPECT_EQ(profile::ReadInteger(path, "recorder_setting", "buffer_size", -5), 16384);
+    EXPECT_EQ(profile::ReadInteger(path, "mp3", "bitrate", -5), 10);  // written before the folder
 }
