@@ -1,6 +1,7 @@
 #include "nim_audio_file_object.h"
 
 #include "dispatch.h"
+#include "nim_audio_file_resources.h"
 
 #include <algorithm>
 #include <utility>
@@ -11,13 +12,27 @@ using component_shell::ArgI4;
 using component_shell::ArgString;
 using component_shell::ExpectArgs;
 
-CNimAudioFileObject::CNimAudioFileObject(std::string encoderLibrary) : writer_(std::move(encoderLibrary)) {}
+namespace {
+constexpr component_shell::PropertyEntry kPropertyMap[] = {component_shell::kExtentWidthEntry,
+                                                          component_shell::kExtentHeightEntry};
+constexpr LONG kSide = component_shell::PixelsToHimetric(32);
+}  // namespace
+
+const component_shell::ControlTraits CNimAudioFileObject::kTraits{
+    identity::CLSID_NimAudioFile, 132497, {kSide, kSide}, true, kPropertyMap, false, &nim_audio_file::kToolboxBitmap};
+
+CNimAudioFileObject::CNimAudioFileObject() : ControlShell(kTraits, static_cast<INimAudioFile*>(this)) {}
+
+CNimAudioFileObject::CNimAudioFileObject(std::string encoderLibrary)
+    : ControlShell(kTraits, static_cast<INimAudioFile*>(this)), writer_(std::move(encoderLibrary))
+{
+}
 
 void* CNimAudioFileObject::InternalQueryInterface(REFIID iid)
 {
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_INimAudioFile)
         return static_cast<INimAudioFile*>(this);
-    return nullptr;
+    return QueryShellInterface(iid);
 }
 
 HRESULT CNimAudioFileObject::SetFormat(LONG lAudioFormat)

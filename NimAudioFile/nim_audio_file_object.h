@@ -4,12 +4,16 @@
 
 #include "INimAudioFile.h"
 #include "audio_file_writer.h"
+#include "control_shell.h"
 
 #include <string>
 
-class CNimAudioFileObject : public INimAudioFile {
+class CNimAudioFileObject : public INimAudioFile, public component_shell::ControlShell {
 public:
-    CNimAudioFileObject() = default;
+    // Invisible at run time, 32 x 32 pixels and no other size, saving only its extent.
+    static const component_shell::ControlTraits kTraits;
+
+    CNimAudioFileObject();
     // Uses another encoder library than the installed one (tests of a missing encoder).
     explicit CNimAudioFileObject(std::string encoderLibrary);
 

@@ -1,5 +1,6 @@
 #include "NimAudioRecorderObject.h"
 
+#include "NimAudioRecorderResources.h"
 #include "dispatch.h"
 #include "message_window.h"
 
@@ -47,8 +48,18 @@ int TimerPeriod(LONG interval)
 
 }  // namespace
 
+namespace {
+constexpr component_shell::PropertyEntry kPropertyMap[] = {component_shell::kExtentWidthEntry,
+                                                          component_shell::kExtentHeightEntry};
+constexpr LONG kSide = component_shell::PixelsToHimetric(32);
+}  // namespace
+
+const component_shell::ControlTraits CNimAudioRecorderObject::kTraits{
+    CLSID_NimAudioRecorder, 132497, {kSide, kSide}, true, kPropertyMap, false, &nim_audio_recorder::kToolboxBitmap};
+
 CNimAudioRecorderObject::CNimAudioRecorderObject()
-    : events_(static_cast<INimAudioRecorder*>(this), DIID__INimAudioRecorderEvents)
+    : ControlShell(kTraits, static_cast<INimAudioRecorder*>(this)),
+      events_(static_cast<INimAudioRecorder*>(this), DIID__INimAudioRecorderEvents)
 {
 }
 
@@ -64,7 +75,7 @@ void* CNimAudioRecorderObject::InternalQueryInterface(REFIID iid)
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_INimAudioRecorder)
         return static_cast<INimAudioRecorder*>(this);
     if (iid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
-    return nullptr;
+    return QueryShellInterface(iid);
 }
 
 // ---- IDispatch ------------------------------------------------------------------

@@ -6,14 +6,19 @@
 #include "AudioRecorder.h"
 #include "INimAudioRecorder.h"
 #include "connection_point.h"
+#include "control_shell.h"
 
 #include <memory>
 #include <vector>
 
 class MessageWindow;
 
-class CNimAudioRecorderObject : public INimAudioRecorder, public IConnectionPointContainer {
+class CNimAudioRecorderObject : public INimAudioRecorder,
+                                public IConnectionPointContainer,
+                                public component_shell::ControlShell {
 public:
+    // Invisible at run time, 32 x 32 pixels and no other size, saving only its extent.
+    static const component_shell::ControlTraits kTraits;
     static constexpr LONG kDefaultTimerInterval = 125;
     static constexpr UINT kTimerId = 1;
 

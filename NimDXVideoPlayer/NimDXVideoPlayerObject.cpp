@@ -1,5 +1,6 @@
 #include "NimDXVideoPlayerObject.h"
 
+#include "NimDXVideoPlayerResources.h"
 #include "dispatch.h"
 
 #include <cmath>
@@ -27,8 +28,19 @@ LONG WholeSeconds(double seconds)
 
 }  // namespace
 
+namespace {
+constexpr component_shell::PropertyEntry kPropertyMap[] = {component_shell::kExtentWidthEntry,
+                                                          component_shell::kExtentHeightEntry};
+constexpr LONG kTwoInches = 2 * component_shell::kHimetricPerInch;
+}  // namespace
+
+const component_shell::ControlTraits CNimDXVideoPlayerObject::kTraits{
+    CLSID_NimDXVideoPlayer, 132497, {kTwoInches, kTwoInches}, false, kPropertyMap, false,
+    &nim_dx_video_player::kToolboxBitmap};
+
 CNimDXVideoPlayerObject::CNimDXVideoPlayerObject()
-    : events_(static_cast<INimDXVideoPlayerObject*>(this), DIID__INimDXVideoPlayerObjectEvents)
+    : ControlShell(kTraits, static_cast<INimDXVideoPlayerObject*>(this)),
+      events_(static_cast<INimDXVideoPlayerObject*>(this), DIID__INimDXVideoPlayerObjectEvents)
 {
 }
 
@@ -42,7 +54,7 @@ void* CNimDXVideoPlayerObject::InternalQueryInterface(REFIID iid)
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_INimDXVideoPlayerObject)
         return static_cast<INimDXVideoPlayerObject*>(this);
     if (iid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
-    return nullptr;
+    return QueryShellInterface(iid);
 }
 
 HRESULT CNimDXVideoPlayerObject::FindConnectionPoint(REFIID iid, IConnectionPoint** point)

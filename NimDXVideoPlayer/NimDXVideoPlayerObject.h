@@ -9,12 +9,17 @@
 #include "DXGraph.h"
 #include "INimDXVideoPlayerObject.h"
 #include "connection_point.h"
+#include "control_shell.h"
 
 #include <memory>
 #include <string>
 
-class CNimDXVideoPlayerObject : public INimDXVideoPlayerObject, public IConnectionPointContainer {
+class CNimDXVideoPlayerObject : public INimDXVideoPlayerObject,
+                                public IConnectionPointContainer,
+                                public component_shell::ControlShell {
 public:
+    // Invisible at run time, 2 x 2 inches at creation and resizable, saving only its extent.
+    static const component_shell::ControlTraits kTraits;
     CNimDXVideoPlayerObject();
     virtual ~CNimDXVideoPlayerObject();
     CNimDXVideoPlayerObject(const CNimDXVideoPlayerObject&) = delete;

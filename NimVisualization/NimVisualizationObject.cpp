@@ -1,5 +1,6 @@
 #include "NimVisualizationObject.h"
 
+#include "NimVisualizationResources.h"
 #include "dispatch.h"
 #include "window_handles.h"
 
@@ -11,8 +12,33 @@ using nim_visualization::SampleBuffer;
 
 namespace dispid = nim_visualization_dispid;
 
+namespace {
+
+using component_shell::PropertyEntry;
+constexpr PropertyEntry::Kind kDispatch = PropertyEntry::Kind::Dispatch;
+constexpr PropertyEntry kPropertyMap[] = {
+    {"style", kDispatch, dispid::style, VT_I4},
+    {"HighPosition", kDispatch, dispid::HighPosition, VT_I4},
+    {"MidPosition", kDispatch, dispid::MidPosition, VT_I4},
+    {"TickWidth", kDispatch, dispid::TickWidth, VT_I4},
+    {"TickHeight", kDispatch, dispid::TickHeight, VT_I4},
+    {"TickSeparate", kDispatch, dispid::TickSeparate, VT_I4},
+    component_shell::kExtentWidthEntry,
+    component_shell::kExtentHeightEntry,
+    {"BackColor", kDispatch, dispid::BackColor, VT_UI4},
+    {"FillColor", kDispatch, dispid::FillColor, VT_UI4},
+};
+constexpr LONG kTwoInches = 2 * component_shell::kHimetricPerInch;
+
+}  // namespace
+
+const component_shell::ControlTraits CNimVisualizationObject::kTraits{
+    CLSID_NimVisualization, 131473, {kTwoInches, kTwoInches}, false, kPropertyMap, true,
+    &nim_visualization::kToolboxBitmap};
+
 CNimVisualizationObject::CNimVisualizationObject()
-    : events_(static_cast<INimVisualization*>(this), DIID__INimVisualizationEvents)
+    : ControlShell(kTraits, static_cast<INimVisualization*>(this)),
+      events_(static_cast<INimVisualization*>(this), DIID__INimVisualizationEvents)
 {
 }
 
@@ -27,7 +53,7 @@ void* CNimVisualizationObject::InternalQueryInterface(REFIID iid)
         return static_cast<INimVisualization*>(this);
     if (iid == IID_IControlWindow) return static_cast<IControlWindow*>(this);
     if (iid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
-    return nullptr;
+    return QueryShellInterface(iid);
 }
 
 // ---- Dispatch -------------------------------------------------------------------
@@ -131,7 +157,7 @@ HRESULT CNimVisualizationObject::Invoke(DISPID dispId, REFIID, LCID, WORD flags,
 HRESULT CNimVisualizationObject::put_BackColor(OLE_COLOR clr)
 {
     backColor_ = clr;
-    dirty_ = true;
+    SetRequiresSave(true);
     RequestRedraw();
     return S_OK;
 }
@@ -146,7 +172,7 @@ HRESULT CNimVisualizationObject::get_BackColor(OLE_COLOR* pclr)
 HRESULT CNimVisualizationObject::put_FillColor(OLE_COLOR clr)
 {
     fillColor_ = clr;
-    dirty_ = true;
+    SetRequiresSave(true);
     RequestRedraw();
     return S_OK;
 }
@@ -237,6 +263,12 @@ HRESULT CNimVisualizationObject::SetAudioFormat(LONG lChannels, LONG lSamplesPer
 int CNimVisualizationObject::OnDraw(nim_visualization::FrameTarget& target, const MeterRect& bounds)
 {
     return renderer_.OnDraw(target, bounds);
+}
+
+void CNimVisualizationObject::OnDraw(QPainter& painter, const RECTL& bounds)
+{
+    nim_visualization::PainterTarget target(painter);
+    OnDraw(target, MeterRect{bounds.left, bounds.top, bounds.right, bounds.bottom});
 }
 
 HRESULT CNimVisualizationObject::InPlaceActivate(HWND parent, LONG x, LONG y, LONG cx, LONG cy,

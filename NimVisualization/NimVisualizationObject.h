@@ -5,6 +5,7 @@
 
 #include "INimVisualization.h"
 #include "connection_point.h"
+#include "control_shell.h"
 #include "meter_renderer.h"
 #include "meter_widget.h"
 
@@ -12,8 +13,13 @@
 
 class CNimVisualizationObject : public INimVisualization,
                                 public IControlWindow,
-                                public IConnectionPointContainer {
+                                public IConnectionPointContainer,
+                                public component_shell::ControlShell {
 public:
+    // Visible, 2 x 2 inches at creation and resizable, saving its six drawing
+    // properties, its extent and its two colours, also into a property bag.
+    static const component_shell::ControlTraits kTraits;
+
     struct AudioFormat {
         LONG channels = 2;
         LONG samplesPerSec = 44100;
@@ -67,9 +73,14 @@ public:
 
     [[nodiscard]] const nim_visualization::MeterRenderer& renderer() const { return renderer_; }
     [[nodiscard]] AudioFormat audioFormat() const { return format_; }
-    // True once a colour was changed since creation (the colours are saved state).
-    [[nodiscard]] bool isDirty() const { return dirty_; }
+    // True once a colour was changed since creation or the last load or save that
+    // cleared it (the colours are saved state).
+    [[nodiscard]] bool isDirty() const { return requiresSave(); }
     [[nodiscard]] QWidget* window() const { return widget_.data(); }
+
+protected:
+    // The container's drawing: the meter, as in the control's own window.
+    void OnDraw(QPainter& painter, const RECTL& bounds) override;
 
 private:
     HRESULT GetProperty(int32_t nim_visualization::MeterSettings::*member, LONG* value) const;
@@ -85,6 +96,5 @@ private:
     OLE_COLOR backColor_ = 0;
     OLE_COLOR fillColor_ = 0;
     AudioFormat format_;
-    bool dirty_ = false;
     QPointer<nim_visualization::MeterWidget> widget_;
 };

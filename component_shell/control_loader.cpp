@@ -1,11 +1,13 @@
 #include "control_loader.h"
 
 #include "identity.h"
+#include "registered_library.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <map>
 #include <mutex>
 
@@ -36,6 +38,10 @@ std::string ExecutableFolder()
     return slash == std::string::npos ? "." : p.substr(0, slash);
 }
 
+#ifndef CHORVANE_LIBDIR_FROM_BINDIR
+#define CHORVANE_LIBDIR_FROM_BINDIR "../lib/chorvane"
+#endif
+
 // Library handles stay open for the life of the process: objects and their code may
 // outlive any one caller.
 std::map<std::string, void*>& openLibraries()
@@ -52,10 +58,21 @@ void SetLibraryFolder(const std::string& folder)
     folderSetting() = folder;
 }
 
+std::string DefaultLibraryFolder(const std::string& executableFolder)
+{
+    for (const auto& control : identity::kControls) {
+        const std::string beside = executableFolder + "/" + control.library;
+        if (access(beside.c_str(), F_OK) == 0) return executableFolder;
+    }
+    std::string installed = (std::filesystem::path(executableFolder) / CHORVANE_LIBDIR_FROM_BINDIR).lexically_normal();
+    if (installed.size() > 1 && installed.back() == '/') installed.pop_back();
+    return installed;
+}
+
 std::string LibraryFolder()
 {
     std::lock_guard lock(loaderMutex());
-    return folderSetting().empty() ? ExecutableFolder() : folderSetting();
+    return folderSetting().empty() ? DefaultLibraryFolder(ExecutableFolder()) : folderSetting();
 }
 
 HRESULT CreateControl(REFCLSID clsid, REFIID iid, void** ppv, std::string* error)
@@ -67,7 +84,11 @@ HRESULT CreateControl(REFCLSID clsid, REFIID iid, void** ppv, std::string* error
         if (error) *error = "Class not registered: " + GuidToString(clsid);
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    const std::string path = LibraryFolder() + "/" + control->library;
+    // Through the registration when the class is registered and its library is there;
+    // from the host's own library folder otherwise.
+    const std::string folderPath = LibraryFolder() + "/" + control->library;
+    const std::string registered = RegisteredLibrary(clsid, folderPath);
+    const std::string path = registered.empty() ? folderPath : registered;
     void* handle = nullptr;
     {
         std::lock_guard lock(loaderMutex());

@@ -100,14 +100,34 @@ TEST(ComObject, CountsReferencesAndAnswersOnlyItsInterfaces)
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
-TEST(ClassFactory, RefusesAggregationOtherClassesAndHonoursServerLocks)
+TEST(ClassFactory, AggregatesOnlyForTheInnerUnknownRefusesOtherClassesAndHonoursServerLocks)
 {
     void* object = reinterpret_cast<void*>(1);
     auto& factory = ClassFactory<TestControl>::Instance();
     ComPtr<ITestControl> outer;
     ASSERT_EQ(factory.CreateInstance(nullptr, IID_ITestControl, outer.putVoid()), S_OK);
-    EXPECT_EQ(factory.CreateInstance(outer.get(), IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
+    // With an outer unknown only the inner unknown may be asked for.
+    EXPECT_EQ(factory.CreateInstance(outer.get(), IID_ITestControl, &object), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(g_liveControls, 1);
+    ASSERT_EQ(factory.CreateInstance(outer.get(), IID_IUnknown, &object), S_OK);
+    auto* inner = static_cast<IUnknown*>(object);
+    EXPECT_EQ(g_liveControls, 2);
+    ITestControl* aggregated = nullptr;
+    ASSERT_EQ(inner->QueryInterface(IID_ITestControl, reinterpret_cast<void**>(&aggregated)), S_OK);
+    // Its IUnknown is the outer object's: the identity rule.
+    IUnknown* identity = nullptr;
+    ASSERT_EQ(aggregated->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+    ITestControl* outerItself = outer.get();
+    EXPECT_EQ(static_cast<void*>(identity), static_cast<void*>(static_cast<IUnknown*>(outerItself)));
+    identity->Release();
+    LONG sum = 0;
+    EXPECT_EQ(aggregated->Add(2, 3, &sum), S_OK);
+    EXPECT_EQ(sum, 5);
+    aggregated->Release();
+    EXPECT_EQ(inner->Release(), 0u);
+    EXPECT_EQ(g_liveControls, 1);
+
     EXPECT_EQ(factory.CreateInstance(nullptr, IID_IClassFactory, &object), E_NOINTERFACE);
     EXPECT_EQ(g_liveControls, 1);  // the refused object was destroyed
     outer.reset();
