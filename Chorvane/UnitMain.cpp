@@ -4,6 +4,7 @@
 #include "UnitDisplay.h"
 #include "ListViewHistory.h"
 #include "UnitHistory.h"
+#include "UnitSongTree.h"
 #include "Unit_common.h"
 #include "control_loader.h"
 #include "message_box.h"
@@ -22,7 +23,6 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -90,6 +90,7 @@ void TfrmMain::SetPartners(TfrmDisplay* display, TfrmLyric* lyric, TfrmCommon* c
     common_ = common;
     mixers_ = mixers;
     if (common_) History->SetFilePath(QString::fromStdString(common_->HistoryPath()));
+    SongTree->SetCommon(common_);
     take_->SetLyrics(lyric_);
     if (display_) {
         display_->setPlayer(player_.get());
@@ -156,23 +157,21 @@ QWidget* TfrmMain::buildLeftPanel()
     layout->setContentsMargins(2, 2, 2, 2);
     PageControl = new QTabWidget(panel);
     PageControl->setObjectName("PageControl");
-    TreeSongs = new QTreeWidget(PageControl);
-    TreeSongs->setObjectName("TreeSongs");
-    TreeSongs->setHeaderHidden(true);
+    SongTree = new TSongTree(PageControl);
+    connect(SongTree, &TSongTree::message, this, [this](const QString& text) { message_box::Show(this, text); });
     History = new THistory(PageControl);
     connect(History, &THistory::playRequested, this, [this](const QString& path) {
         if (common_) common_->OpenAddress(path.toStdString());
     });
     connect(History, &THistory::message, this, [this](const QString& text) { message_box::Show(this, text); });
-    PageControl->addTab(TreeSongs, tr("Songs"));
+    PageControl->addTab(SongTree->TabSheetSongList, SongTree->TabSheetSongList->windowTitle());
     PageControl->addTab(History->ListViewHistory, QStringLiteral("录音历史"));
+    // The history tab is the one shown at start.
+    PageControl->setCurrentWidget(History->ListViewHistory);
     layout->addWidget(PageControl, 1);
     auto* searchRow = new QHBoxLayout;
-    EditSearch = new QLineEdit(panel);
-    EditSearch->setObjectName("EditSearch");
-    EditSearch->setPlaceholderText(tr("Search songs"));
-    ButtonSearch = new QPushButton(tr("Search"), panel);
-    ButtonSearch->setObjectName("ButtonSearch");
+    EditSearch = SongTree->EditSearch;
+    ButtonSearch = SongTree->ButtonSearch;
     searchRow->addWidget(EditSearch, 1);
     searchRow->addWidget(ButtonSearch);
     layout->addLayout(searchRow);
@@ -223,7 +222,6 @@ QWidget* TfrmMain::buildRightPanel()
     ButtonRecord = new QPushButton(sing);
     ButtonRecord->setObjectName("ButtonRecord");
     ButtonRecord->setMinimumHeight(36);
-    ButtonRecord->setDefault(true);
     auto* singLayout = new QHBoxLayout(sing);
     singLayout->addStretch();
     singLayout->addWidget(ButtonRecord, 2);
@@ -353,6 +351,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
             return;
         }
     }
+    SongTree->StopSongListDownload();
     RestoreMicrophone();
     RestoreRecordingLine();
     if (display_) display_->hide();

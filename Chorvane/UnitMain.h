@@ -22,8 +22,8 @@ class QPushButton;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
-class QTreeWidget;
 class THistory;
+class TSongTree;
 class TRzLEDDisplay;
 class TfrmCommon;
 class TfrmDisplay;
@@ -100,10 +100,10 @@ public:
     QGroupBox* GroupBoxKaraokeFile = nullptr;
     QGroupBox* GroupBoxKaraokeDisplay = nullptr;
     THistory* History = nullptr;  // the history tab's list and its commands
-    QTreeWidget* TreeSongs = nullptr;
+    TSongTree* SongTree = nullptr;  // the song list tab, its download and the search row
     QTabWidget* PageControl = nullptr;
-    QLineEdit* EditSearch = nullptr;
-    QPushButton* ButtonSearch = nullptr;
+    QLineEdit* EditSearch = nullptr;     // the song tree's search box
+    QPushButton* ButtonSearch = nullptr;  // and its button
 
 signals:
     // The driver lists were filled (first show): the settings dialog shows the same list.

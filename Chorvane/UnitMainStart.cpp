@@ -3,6 +3,7 @@
 
 #include "UnitDisplay.h"
 #include "UnitHistory.h"
+#include "UnitSongTree.h"
 #include "Unit_common.h"
 #include "message_box.h"
 #include "mixer_interfaces.h"
@@ -22,6 +23,7 @@ void TfrmMain::FormShow()
     if (display_) display_->ClearPicture();
     // An unreadable history raises its error here, and the steps after it are not taken.
     if (!History->FilePath().isEmpty()) History->LoadHistory(History->FilePath());
+    SongTree->StartSongListDownload();
 }
 
 QString TfrmMain::configPath() const
