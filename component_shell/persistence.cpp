@@ -81,4 +81,24 @@ const VARIANT* MemoryPropertyBag::Find(const std::string& name) const
     return it == values_.end() ? nullptr : &it->second;
 }
 
+HRESULT LoadControlData(IUnknown* control, std::span<const uint8_t> bytes)
+{
+    if (!control) return E_POINTER;
+    ComPtr<IPersistStreamInit> persist;
+    if (HRESULT hr = control->QueryInterface(IID_IPersistStreamInit, persist.putVoid()); FAILED(hr)) return hr;
+    MemoryStream stream(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    return persist->Load(&stream);
+}
+
+HRESULT SaveControlData(IUnknown* control, std::vector<uint8_t>* bytes)
+{
+    if (!control || !bytes) return E_POINTER;
+    ComPtr<IPersistStreamInit> persist;
+    if (HRESULT hr = control->QueryInterface(IID_IPersistStreamInit, persist.putVoid()); FAILED(hr)) return hr;
+    MemoryStream stream;
+    if (HRESULT hr = persist->Save(&stream, 1); FAILED(hr)) return hr;
+    *bytes = stream.bytes();
+    return S_OK;
+}
+
 }  // namespace component_shell

@@ -151,4 +151,11 @@ private:
     std::map<std::string, VARIANT, NameLess> values_;
 };
 
+// Loads a control's data from saved stream bytes through its IPersistStreamInit; the
+// control's own result (E_FAIL for bytes it cannot take, and then it keeps its values),
+// or E_NOINTERFACE for an object without stream persistence.
+[[nodiscard]] HRESULT LoadControlData(IUnknown* control, std::span<const uint8_t> bytes);
+// The control's data as a stream saves it; the needs-saving flag is cleared.
+[[nodiscard]] HRESULT SaveControlData(IUnknown* control, std::vector<uint8_t>* bytes);
+
 }  // namespace component_shell

@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -268,4 +271,29 @@ TEST(ServerExports, DllCanUnloadNowIsFalseWhileAnObjectOrALockLives)
         factory.reset();
         EXPECT_EQ(library.CanUnloadNow(), S_OK);
     }
+}
+
+// ---- The registration tool ----------------------------------------------------------
+
+TEST_F(RegistrationTest, TheToolRegistersAndUnregistersLibrariesForInstallers)
+{
+    const std::string tool = component_shell::LibraryFolder() + "/nimregsvr";
+    const std::string recorder = LibraryPath(kComponents[1]);
+    const std::string file = LibraryPath(kComponents[3]);
+    auto run = [](const std::string& command) {
+        const int status = std::system((command + " >/dev/null 2>&1").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    ASSERT_EQ(run(tool + " /s " + recorder + " " + file), 0);
+    Key expected;
+    Merge(expected, ExpectedRegistration(kComponents[1], fs::canonical(recorder).string()));
+    Merge(expected, ExpectedRegistration(kComponents[3], fs::canonical(file).string()));
+    EXPECT_EQ(StoreText(), registry::Serialize(expected));
+    ASSERT_EQ(run(tool + " /u " + recorder + " " + file), 0);
+    EXPECT_EQ(StoreText(), "Chorvane registry 1\n[AppID]\n[CLSID]\nEnd\n");
+
+    EXPECT_EQ(run(tool), 1);
+    EXPECT_EQ(run(tool + " /x " + file), 1);
+    EXPECT_EQ(run(tool + " " + registry_.folder() + "/missing.so"), 3);
+    EXPECT_EQ(run(tool + " " + component_shell::LibraryFolder() + "/libchorvane_platform.so"), 4);
 }
