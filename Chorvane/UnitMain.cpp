@@ -8,6 +8,8 @@
 #include "Unit_common.h"
 #include "control_loader.h"
 #include "message_box.h"
+#include "ole_control.h"
+#include "stored_control_data.h"
 #include "take_rules.h"
 #include "window_handles.h"
 
@@ -291,23 +293,15 @@ void TfrmMain::createComponents()
         if (FAILED(hr) && componentError_.isEmpty())
             componentError_ = tr("The recorder's events could not be connected: %1").arg(QString::fromStdString(HResultText(hr)));
     }
-    ApplyStoredMeterValues();
+    // Each control takes the data the window stores for it (the meter's grid, the extents).
+    for (IUnknown* control : std::initializer_list<IUnknown*>{meter_.get(), recorder_.get(), player_.get(), file_.get()}) {
+        const HRESULT hr = stored_control_data::Load(control);
+        if (FAILED(hr) && control && componentError_.isEmpty())
+            componentError_ = tr("The stored settings of a part of Chorvane could not be loaded: %1").arg(QString::fromStdString(HResultText(hr)));
+    }
     placeMeter();
     take_ = std::make_unique<TakeController>(
         TakeComponents{player_.get(), recorder_.get(), file_.get(), meter_.get(), componentError_}, nullptr);
-}
-
-void TfrmMain::ApplyStoredMeterValues()
-{
-    // The meter's stored control data: bars, 30 ticks of 10 x 1 pixels one apart, the
-    // yellow zone from 30 % and the red one from 60 % of the height.
-    if (!meter_) return;
-    (void)meter_->put_style(0);
-    (void)meter_->put_HighPosition(60);
-    (void)meter_->put_MidPosition(30);
-    (void)meter_->put_TickWidth(10);
-    (void)meter_->put_TickHeight(1);
-    (void)meter_->put_TickSeparate(1);
 }
 
 void TfrmMain::placeMeter()
@@ -316,7 +310,12 @@ void TfrmMain::placeMeter()
     ComPtr<IControlWindow> window;
     if (FAILED(meter_.As(IID_IControlWindow, &window))) return;
     const HWND parent = window_handles::HandleFor(GroupBoxKaraokeDisplay);
-    window->InPlaceActivate(parent, 5, 6, kMeterWidth, kMeterHeight, &meterWindow_);
+    // The meter's size is its stored extent (331 x 74 pixels).
+    SIZEL extent{component_shell::PixelsToHimetric(kMeterWidth), component_shell::PixelsToHimetric(kMeterHeight)};
+    ComPtr<IOleObject> ole;
+    if (SUCCEEDED(meter_.As(IID_IOleObject, &ole))) (void)ole->GetExtent(DVASPECT_CONTENT, &extent);
+    window->InPlaceActivate(parent, 5, 6, component_shell::HimetricToPixels(extent.cx),
+                            component_shell::HimetricToPixels(extent.cy), &meterWindow_);
 }
 
 void TfrmMain::showEvent(QShowEvent* event)

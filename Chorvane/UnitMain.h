@@ -125,7 +125,6 @@ private:
     void createComponents();
     void placeMeter();
     void connectTake();
-    void ApplyStoredMeterValues();
     // Draws the lyric lines at the position into the display window.
     void DrawLyricsAt(int32_t positionMs);
     [[nodiscard]] QString configPath() const;
