@@ -7,6 +7,9 @@
 #include "mixer_interfaces.h"
 #include "UnitSetting.h"
 #include "Unit_common_directory.h"
+#include "UnitAudioEditor.h"
+#include "UnitHistory.h"
+#include "message_box.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -34,6 +37,17 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
     QObject::connect(main, &TfrmMain::driverListsFilled, frmSetting_, &TfrmSetting::SetDriverList);
     frmDirectory_ = new TFrmDirectory(main);
     frmSetting_->SetFolderChooser(frmDirectory_);
+    // The audio editor window, shown by the history's Edit command with the recording opened in it.
+    frmAudioEditor_ = std::make_unique<TfrmAudioEditor>(main);
+    frmAudioEditor_->SetHomePageOpener([common = frmCommon_.get()] { common->OpenHomePage(); });
+    frmAudioEditor_->SetBitRateSource([main] { return main->workingValues().mp3BitRate; });
+    TfrmAudioEditor* editor = frmAudioEditor_.get();
+    QObject::connect(main->History, &THistory::editRequested, editor, [editor](const QString& path) {
+        editor->show();
+        editor->raise();
+        editor->activateWindow();
+        RunHandler(editor, [editor, &path] { editor->OpenInEditor(path); });
+    });
     // Until the Options menu comes, Ctrl+Alt+S opens the settings.
     auto* openSettings = new QAction(main);
     openSettings->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+S")));

@@ -14,6 +14,7 @@ class TfrmLyric;
 class TfrmCommon;
 class TfrmSetting;
 class TFrmDirectory;
+class TfrmAudioEditor;
 
 class ProgramWindows {
 public:
@@ -32,6 +33,7 @@ public:
     TfrmCommon& frmCommon() { return *frmCommon_; }
     TfrmSetting& frmSetting() { return *frmSetting_; }
     TFrmDirectory& frmDirectory() { return *frmDirectory_; }
+    TfrmAudioEditor& frmAudioEditor() { return *frmAudioEditor_; }
 
 private:
     std::unique_ptr<mixer::IMixerLibraries> mixers_;
@@ -41,4 +43,5 @@ private:
     std::unique_ptr<TfrmCommon> frmCommon_;
     TfrmSetting* frmSetting_;      // child window of the main window
     TFrmDirectory* frmDirectory_;  // child window of the main window
+    std::unique_ptr<TfrmAudioEditor> frmAudioEditor_;  // a window of its own
 };
