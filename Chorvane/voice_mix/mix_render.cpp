@@ -1,0 +1,134 @@
+#include "mix_render.h"
+
+#include "accompaniment_decoder.h"
+#include "mp3_file_writer.h"
+
+#include <QFile>
+#include <QObject>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+namespace voice_mix {
+
+namespace {
+
+constexpr size_t kBlockFrames = 4096;
+
+int16_t Clip(float v)
+{
+    const float s = std::round(v * 32767.0f);
+    return static_cast<int16_t>(std::clamp(s, -32768.0f, 32767.0f));
+}
+
+// Sums blocks of music with the voice at its place and hands them to the encoder.
+class Mixer {
+public:
+    Mixer(const VoiceTrack& voice, const MixSettings& s, nim_audio_file::CMp3FileWriter& writer)
+        : voice_(voice), s_(s), writer_(writer),
+          shift_((s.residualMs - s.nudgeMs) * kRate / 1000.0),
+          end_(EndFrame())
+    {
+        out_.reserve(kBlockFrames * 2);
+    }
+
+    // The music frame whose voice frame is the last one recorded.
+    [[nodiscard]] double EndFrame() const
+    {
+        const double last = double(voice_.frames()) - 1 - s_.timing.offsetFrames - shift_;
+        return std::max(0.0, last / (1.0 + s_.timing.drift));
+    }
+    [[nodiscard]] bool done() const { return double(next_) > end_; }
+    [[nodiscard]] double progress() const { return end_ > 0 ? std::min(1.0, double(next_) / end_) : 1.0; }
+    [[nodiscard]] bool failed() const { return failed_; }
+
+    // `music` null: silence in its place. False once the voice has ended or the writer failed.
+    bool Add(const float* music, size_t count)
+    {
+        out_.clear();
+        for (size_t i = 0; i < count && !done(); ++i, ++next_) {
+            float left = 0, right = 0;
+            VoiceAt(s_.timing.VoiceFrameFor(double(next_)) + shift_, &left, &right);
+            const float ml = music ? music[2 * i] : 0.0f;
+            const float mr = music ? music[2 * i + 1] : 0.0f;
+            out_.push_back(Clip(s_.musicGain * ml + s_.voiceGain * left));
+            out_.push_back(Clip(s_.musicGain * mr + s_.voiceGain * right));
+        }
+        if (!out_.empty() && writer_.Write(out_.data(), out_.size() * sizeof(int16_t)) != 0) failed_ = true;
+        return !failed_ && !done();
+    }
+
+private:
+    // The voice at a fractional frame, linearly between its neighbours; silence outside.
+    void VoiceAt(double frame, float* left, float* right) const
+    {
+        if (frame < 0) return;
+        const auto i = static_cast<size_t>(frame);
+        if (i + 1 >= voice_.frames()) return;
+        const float f = static_cast<float>(frame - double(i));
+        const int16_t* p = voice_.samples.data() + 2 * i;
+        *left = ((1 - f) * p[0] + f * p[2]) / 32768.0f;
+        *right = ((1 - f) * p[1] + f * p[3]) / 32768.0f;
+    }
+
+    const VoiceTrack& voice_;
+    const MixSettings& s_;
+    nim_audio_file::CMp3FileWriter& writer_;
+    double shift_;
+    double end_;
+    int64_t next_ = 0;
+    bool failed_ = false;
+    std::vector<int16_t> out_;
+};
+
+}  // namespace
+
+QString RenderMix(const VoiceTrack& voice, const MixSettings& settings, const QString& output,
+                  const std::function<void(double)>& progress, const std::atomic<bool>* cancel)
+{
+    const QString part = output + QStringLiteral(".part");
+    nim_audio_file::CMp3FileWriter writer;
+    if (!writer.HasEncoder())
+        return QObject::tr("Chorvane cannot make MP3 files: the MP3 encoder library \"libmp3lame.so.0\" is not "
+                           "installed. Install it (on Debian or Ubuntu: sudo apt install libmp3lame0); your voice is "
+                           "kept beside the take.");
+    writer.SetAudioFormat(2, kRate, 16);
+    if (writer.SetBitRate(settings.bitRate) != 0) (void)writer.SetBitRate(128);
+    if (writer.Create(QFile::encodeName(part).toStdString()) != 0)
+        return QObject::tr("The take \"%1\" could not be written; your voice is kept beside it.").arg(output);
+
+    Mixer mixer(voice, settings, writer);
+    auto cancelled = [&] { return cancel && cancel->load(); };
+    double reported = -1;
+    auto report = [&] {
+        if (progress && mixer.progress() - reported >= 0.01) progress(reported = mixer.progress());
+    };
+    const QString decodeProblem = DecodeAccompaniment(settings.accompaniment, settings.balance, [&](const float* f, size_t n) {
+        report();
+        return !cancelled() && mixer.Add(f, n);
+    });
+    // Past the end of the music, or without it: the voice goes on alone.
+    while (!mixer.done() && !mixer.failed() && !cancelled()) {
+        mixer.Add(nullptr, kBlockFrames);
+        report();
+    }
+    const bool closed = writer.Close() == 0;
+    if (cancelled()) {
+        QFile::remove(part);
+        return {};
+    }
+    if (mixer.failed() || !closed) {
+        QFile::remove(part);
+        return QObject::tr("The take \"%1\" could not be written completely; your voice is kept beside it.").arg(output);
+    }
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(part).toStdString(), QFile::encodeName(output).toStdString(), error);
+    if (error)
+        return QObject::tr("The take \"%1\" could not be put in place; your voice is kept beside it.").arg(output);
+    if (progress) progress(1.0);
+    return decodeProblem.isEmpty() ? QString() : decodeProblem + QObject::tr("; where the music could not be read, the take holds your voice alone.");
+}
+
+}  // namespace voice_mix

@@ -1,0 +1,88 @@
+#include "monitor_loopback.h"
+
+#include <pulse/introspect.h>
+
+#include <QObject>
+
+#include <vector>
+
+namespace voice_mix {
+
+namespace {
+
+constexpr const char* kMark = "chorvane.voice_monitor=1";
+
+struct IndexResult {
+    PulseSession* session;
+    uint32_t index = PA_INVALID_INDEX;
+};
+
+struct ModuleList {
+    PulseSession* session;
+    std::vector<uint32_t> marked;
+};
+
+void OnLoaded(pa_context*, uint32_t index, void* data)
+{
+    auto* result = static_cast<IndexResult*>(data);
+    result->index = index;
+    result->session->Signal();
+}
+
+void OnDone(pa_context*, int, void* data) { static_cast<PulseSession*>(data)->Signal(); }
+
+void OnModule(pa_context*, const pa_module_info* info, int eol, void* data)
+{
+    auto* list = static_cast<ModuleList*>(data);
+    if (eol == 0 && info && info->name && info->argument && std::string(info->name) == "module-loopback" &&
+        std::string(info->argument).find(kMark) != std::string::npos)
+        list->marked.push_back(info->index);
+    if (eol != 0) list->session->Signal();
+}
+
+}  // namespace
+
+MonitorLoopback::~MonitorLoopback() { Unload(); }
+
+QString MonitorLoopback::Load(const std::string& source, const std::string& sink)
+{
+    if (loaded()) return {};
+    if (!session_.connected())
+        if (QString problem = session_.Connect("Chorvane voice monitor"); !problem.isEmpty()) return problem;
+    PulseSession::Lock lock(session_);
+    std::string args = "source=\"" + source + "\" latency_msec=20 source_dont_move=true sink_dont_move=true "
+                       "sink_input_properties=\"" + kMark + " media.name='Hear my voice'\"";
+    if (!sink.empty()) args += " sink=\"" + sink + "\"";
+    IndexResult result{&session_};
+    session_.Wait(pa_context_load_module(session_.context(), "module-loopback", args.c_str(), OnLoaded, &result));
+    if (result.index == PA_INVALID_INDEX)
+        return QObject::tr("Your voice cannot be played back while you sing: the sound server refused the loopback. "
+                           "The take records as usual.");
+    index_ = result.index;
+    return {};
+}
+
+void MonitorLoopback::Unload()
+{
+    if (!loaded() || !session_.connected()) {
+        index_ = kNone;
+        return;
+    }
+    PulseSession::Lock lock(session_);
+    session_.Wait(pa_context_unload_module(session_.context(), index_, OnDone, &session_));
+    index_ = kNone;
+}
+
+int MonitorLoopback::UnloadLeftovers()
+{
+    PulseSession session;
+    if (!session.Connect("Chorvane voice monitor").isEmpty()) return 0;
+    PulseSession::Lock lock(session);
+    ModuleList list{&session, {}};
+    session.Wait(pa_context_get_module_info_list(session.context(), OnModule, &list));
+    for (const uint32_t index : list.marked)
+        session.Wait(pa_context_unload_module(session.context(), index, OnDone, &session));
+    return static_cast<int>(list.marked.size());
+}
+
+}  // namespace voice_mix

@@ -1,0 +1,120 @@
+#include "voice_capture.h"
+
+#include <QObject>
+
+#include <cstring>
+
+namespace voice_mix {
+
+namespace {
+constexpr size_t kFrameBytes = 4;
+}
+
+VoiceCapture::~VoiceCapture() { (void)Stop(); }
+
+QString VoiceCapture::Start(const std::string& source, const std::string& voicePath, int fragmentMs)
+{
+    if (QString problem = session_.Connect("Chorvane voice"); !problem.isEmpty()) return problem;
+    PulseSession::Lock lock(session_);
+    source_ = session_.VoiceSource(source);
+    if (source_.empty())
+        return source.empty() ? QObject::tr("No microphone was found: the sound server offers no recording source "
+                                            "other than the monitors of its outputs.")
+                              : QObject::tr("The microphone \"%1\" is not there any more; choose another in the "
+                                            "recording source dialog.").arg(QString::fromStdString(source));
+    wav_.SetAudioFormat(2, kRate, 16);
+    path_ = voicePath;
+    if (wav_.Create(voicePath) != 0)
+        return QObject::tr("The voice track \"%1\" could not be created.").arg(QString::fromStdString(voicePath));
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 2};
+    stream_.reset(pa_stream_new(session_.context(), "Voice", &spec, nullptr));
+    if (!stream_) return QObject::tr("Your voice cannot be recorded: the sound server refused the recording.");
+    pa_stream_set_state_callback(stream_.get(), OnStreamState, this);
+    pa_stream_set_read_callback(stream_.get(), OnReadable, this);
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<uint32_t>(-1);
+    attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
+    attr.fragsize = static_cast<uint32_t>(kRate * kFrameBytes * static_cast<size_t>(fragmentMs) / 1000);
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE |
+                                                      PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
+    if (pa_stream_connect_record(stream_.get(), source_.c_str(), &attr, flags) < 0)
+        return QObject::tr("Your voice cannot be recorded: the sound server refused the recording.");
+    for (;;) {
+        const pa_stream_state_t state = pa_stream_get_state(stream_.get());
+        if (state == PA_STREAM_READY) return {};
+        if (!PA_STREAM_IS_GOOD(state))
+            return QObject::tr("Your voice cannot be recorded from \"%1\": the sound server refused the recording.")
+                .arg(QString::fromStdString(source_));
+        pa_threaded_mainloop_wait(session_.mainloop());
+    }
+}
+
+void VoiceCapture::OnStreamState(pa_stream* stream, void* self)
+{
+    auto* capture = static_cast<VoiceCapture*>(self);
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) capture->lost_ = true;
+    capture->session_.Signal();
+}
+
+void VoiceCapture::OnReadable(pa_stream*, size_t, void* self) { static_cast<VoiceCapture*>(self)->Drain(); }
+
+void VoiceCapture::Drain()
+{
+    pa_stream* stream = stream_.get();
+    if (!stream || pa_stream_get_state(stream) != PA_STREAM_READY) return;
+    for (;;) {
+        const void* data = nullptr;
+        size_t bytes = 0;
+        if (pa_stream_peek(stream, &data, &bytes) < 0) {
+            lost_ = true;
+            return;
+        }
+        if (bytes == 0) return;
+        if (!data) {  // a hole: silence keeps the frames in their places
+            silence_.assign(bytes, 0);
+            data = silence_.data();
+        }
+        if (!writeFailed_ && wav_.Write(data, bytes) != 0) writeFailed_ = true;
+        frames_ += static_cast<int64_t>(bytes / kFrameBytes);
+        pa_stream_drop(stream);
+    }
+}
+
+void VoiceCapture::SampleAnchor(const std::function<int64_t()>& musicNs)
+{
+    if (!stream_ || lost_) return;
+    PulseSession::Lock lock(session_);
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(stream_.get(), &latency, &negative) < 0) return;
+    // The frame being captured now: what was read, plus what the server still holds.
+    const int64_t held = static_cast<int64_t>(latency) * kRate / 1000000;
+    const int64_t voice = frames_ + (negative ? -held : held);
+    const int64_t music = musicNs();
+    if (music < 0) return;
+    std::lock_guard guard(anchorMutex_);
+    anchors_.push_back({music * kRate / 1000000000, voice});
+}
+
+std::vector<TimingAnchor> VoiceCapture::anchors() const
+{
+    std::lock_guard guard(anchorMutex_);
+    return anchors_;
+}
+
+QString VoiceCapture::Stop()
+{
+    if (session_.mainloop()) {
+        PulseSession::Lock lock(session_);
+        Drain();
+        stream_.reset();
+    }
+    if (!wav_.IsOpen()) return {};
+    const bool closed = wav_.Close() == 0;
+    if (writeFailed_ || !closed)
+        return QObject::tr("The voice track \"%1\" could not be written completely; what reached the disk is kept.")
+            .arg(QString::fromStdString(path_));
+    return {};
+}
+
+}  // namespace voice_mix

@@ -1,0 +1,49 @@
+// The line through the timing anchors: offset and drift, strays left out.
+
+#include "voice_timing.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using voice_mix::TimingAnchor;
+
+// Anchors every 100 ms over `seconds`, the voice clock running `ppm` fast, with a few
+// frames of jitter and, first, a second in which the music position stood still.
+std::vector<TimingAnchor> Anchors(double seconds, double ppm, double offset)
+{
+    std::vector<TimingAnchor> anchors;
+    for (int i = 0; i < 10; ++i) anchors.push_back({0, int64_t(i) * 4410});
+    for (int i = 0; i * 0.1 < seconds; ++i) {
+        const int64_t music = int64_t(i) * 4410 + 17;
+        const int jitter = ((i * 7919) % 41) - 20;
+        anchors.push_back({music, int64_t(double(music) * (1 + ppm * 1e-6) + offset) + jitter});
+    }
+    return anchors;
+}
+
+TEST(VoiceTiming, AVoiceClock100ppmFastOverFourMinutesIsFoundWithItsOffset)
+{
+    const auto timing = voice_mix::FitTiming(Anchors(240, 100, 5000));
+    ASSERT_TRUE(timing);
+    EXPECT_NEAR(timing->ppm(), 100, 2);
+    EXPECT_NEAR(timing->offsetFrames, 5000, 5);
+    // At the end of the song the line is within a tenth of a millisecond of the clock.
+    const double end = 240.0 * 44100;
+    EXPECT_NEAR(timing->VoiceFrameFor(end), end * 1.0001 + 5000, 5);
+    EXPECT_LT(timing->anchorsUsed, Anchors(240, 100, 5000).size());  // the still second is out
+}
+
+TEST(VoiceTiming, ShortTakesKeepOnlyTheOffsetAndNoAnchorsGiveNothing)
+{
+    const auto timing = voice_mix::FitTiming(Anchors(5, 100, -3000));
+    ASSERT_TRUE(timing);
+    EXPECT_EQ(timing->drift, 0.0);
+    EXPECT_NEAR(timing->offsetFrames, -3000 + 2.5 * 44100 * 1e-4, 25);
+    EXPECT_EQ(voice_mix::FitTiming(Anchors(40, 100, 0))->drift, 0.0);
+    EXPECT_FALSE(voice_mix::FitTiming({}));
+    // A slope no clock has is not taken for drift.
+    EXPECT_EQ(voice_mix::FitTiming(Anchors(60, 5000, 0))->drift, 0.0);
+}
+
+}  // namespace
