@@ -353,6 +353,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     SongTree->StopSongListDownload();
     RestoreMicrophone();
     RestoreRecordingLine();
+    emit sourceListReleased();
     if (display_) display_->hide();
     event->accept();
 }

@@ -12,7 +12,9 @@
 #include "take_controller.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
+#include <string>
 
 class QCheckBox;
 class QGroupBox;
@@ -45,6 +47,8 @@ public:
 
     // The other objects of the program, created after the main window (not owned).
     void SetPartners(TfrmDisplay* display, TfrmLyric* lyric, TfrmCommon* common, mixer::IMixerLibraries* mixers);
+    // Where each take's recording source comes from (the recording source dialog).
+    void SetRecordingSource(std::function<std::string()> source) { recordingSource_ = std::move(source); }
 
     // ---- The take (the controller runs it; these are the window's handlers) ----------
     void ButtonRecordClick();
@@ -112,6 +116,9 @@ signals:
     void takeFinished(const QString& outputPath);
     // The recording source dialog should be shown (it comes with its own window).
     void recordingSourceDialogRequested();
+    // The recording source dialog should build its list (first show) or release it (close).
+    void sourceListWanted();
+    void sourceListReleased();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -145,6 +152,7 @@ private:
     TfrmLyric* lyric_ = nullptr;
     TfrmCommon* common_ = nullptr;
     mixer::IMixerLibraries* mixers_ = nullptr;
+    std::function<std::string()> recordingSource_;
 
     std::unique_ptr<TakeController> take_;
     int32_t bufferSize_ = 0;

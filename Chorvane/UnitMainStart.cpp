@@ -21,6 +21,7 @@ void TfrmMain::FormShow()
     SelectStereoMix();
     ShowLyricFileFields(false);
     if (display_) display_->ClearPicture();
+    emit sourceListWanted();
     // An unreadable history raises its error here, and the steps after it are not taken.
     if (!History->FilePath().isEmpty()) History->LoadHistory(History->FilePath());
     SongTree->StartSongListDownload();

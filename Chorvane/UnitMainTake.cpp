@@ -155,6 +155,7 @@ void TfrmMain::StartTake()
     request.bufferSize = bufferSize_;
     request.balance = take_rules::BalanceFor(CheckBoxLeftChannel->isChecked(), CheckBoxRightChannel->isChecked());
     request.videoWindow = display_ ? display_->handle() : 0;
+    if (recordingSource_) request.source = recordingSource_();
     take_->StartTake(request);
 }
 

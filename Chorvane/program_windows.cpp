@@ -7,12 +7,14 @@
 #include "mixer_interfaces.h"
 #include "UnitSetting.h"
 #include "Unit_common_directory.h"
+#include "UnitStereoMixer.h"
 #include "UnitAudioEditor.h"
 #include "UnitHistory.h"
 #include "message_box.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QStatusBar>
 
 ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, const std::string& programFolder)
     : mixers_(mixers ? std::move(mixers) : mixer::LinkedMixerLibraries())
@@ -37,6 +39,33 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
     QObject::connect(main, &TfrmMain::driverListsFilled, frmSetting_, &TfrmSetting::SetDriverList);
     frmDirectory_ = new TFrmDirectory(main);
     frmSetting_->SetFolderChooser(frmDirectory_);
+    // The recording source dialog: built at the first show, rebuilt when the settings
+    // may have changed the mixer, released at close; each take records from its choice.
+    TfrmCommon* common = frmCommon_.get();
+    frmStereoMixer_ = new TfrmStereoMixer(
+        common->ConfigPath(), mixers_.get(),
+        {[main] { return main->mixerIndex(); },
+         [main](int32_t index) {
+             recorder_settings::WorkingValues values = main->workingValues();
+             values.mixerIndex = index;
+             main->SetWorkingValues(values);
+         },
+         [common] { source_choice::OpenSoundSettings([common] { common->OpenVistaRecordingHelp(); }); }},
+        main);
+    TfrmStereoMixer* sources = frmStereoMixer_;
+    QObject::connect(main, &TfrmMain::driverListsFilled, sources, &TfrmStereoMixer::SetDriverList);
+    QObject::connect(main, &TfrmMain::recordingSourceDialogRequested, sources, &QWidget::show);
+    QObject::connect(main, &TfrmMain::sourceListWanted, sources, &TfrmStereoMixer::BuildSourceList);
+    QObject::connect(main, &TfrmMain::sourceListReleased, sources, &TfrmStereoMixer::ReleaseSourceList);
+    QObject::connect(frmSetting_, &TfrmSetting::recordingSourcesOutdated, sources, &TfrmStereoMixer::BuildSourceList);
+    QObject::connect(sources, &TfrmStereoMixer::statusMessage, main,
+                     [main](const QString& text) { main->statusBar()->showMessage(text, 8000); });
+    main->SetRecordingSource([sources] { return sources->SourceForTake(); });
+    // Until the Options menu comes, Ctrl+Alt+R opens it.
+    auto* openSources = new QAction(main);
+    openSources->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+R")));
+    QObject::connect(openSources, &QAction::triggered, sources, &QWidget::show);
+    main->addAction(openSources);
     // The audio editor window, shown by the history's Edit command with the recording opened in it.
     frmAudioEditor_ = std::make_unique<TfrmAudioEditor>(main);
     frmAudioEditor_->SetHomePageOpener([common = frmCommon_.get()] { common->OpenHomePage(); });

@@ -14,6 +14,7 @@ class TfrmLyric;
 class TfrmCommon;
 class TfrmSetting;
 class TFrmDirectory;
+class TfrmStereoMixer;
 class TfrmAudioEditor;
 
 class ProgramWindows {
@@ -33,6 +34,7 @@ public:
     TfrmCommon& frmCommon() { return *frmCommon_; }
     TfrmSetting& frmSetting() { return *frmSetting_; }
     TFrmDirectory& frmDirectory() { return *frmDirectory_; }
+    TfrmStereoMixer& frmStereoMixer() { return *frmStereoMixer_; }
     TfrmAudioEditor& frmAudioEditor() { return *frmAudioEditor_; }
 
 private:
@@ -43,5 +45,6 @@ private:
     std::unique_ptr<TfrmCommon> frmCommon_;
     TfrmSetting* frmSetting_;      // child window of the main window
     TFrmDirectory* frmDirectory_;  // child window of the main window
+    TfrmStereoMixer* frmStereoMixer_;  // child window of the main window
     std::unique_ptr<TfrmAudioEditor> frmAudioEditor_;  // a window of its own
 };

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <new>
 
-CAudioRecorder::CAudioRecorder() : factory_(CreatePulseWaveIn), format_(MakePcmFormat(2, 44100, 16)) {}
+CAudioRecorder::CAudioRecorder()
+    : factory_([this] { return CreateWaveIn(source_); }), format_(MakePcmFormat(2, 44100, 16))
+{
+}
 
 CAudioRecorder::~CAudioRecorder()
 {

@@ -1,6 +1,6 @@
 #pragma once
-// CAudioRecorder: the capture engine. Opens the default recording device for the wave
-// format, keeps four capture buffers queued on it, and tells the control which buffer
+// CAudioRecorder: the capture engine. Opens the recording device of the chosen source
+// (the sound server's default source unless told otherwise) for the wave format, keeps four capture buffers queued on it, and tells the control which buffer
 // came back filled and when the device lost its source. Results are 0 for success and
 // -1 for failure.
 
@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CAudioRecorder {
@@ -27,8 +28,12 @@ public:
     CAudioRecorder(const CAudioRecorder&) = delete;
     CAudioRecorder& operator=(const CAudioRecorder&) = delete;
 
-    // The device each start opens; the default source of the sound server unless set.
+    // The device each start opens; unless set, the device of the source (CreateWaveIn).
     void SetDeviceFactory(DeviceFactory factory);
+    // The recording source of the next start, as CreateWaveIn takes it: "" the sound
+    // server's default source, a PulseAudio source name, or "alsa:" and an ALSA device.
+    void SetSource(std::string source) { source_ = std::move(source); }
+    [[nodiscard]] const std::string& Source() const { return source_; }
 
     int SetWaveFormat(int32_t channels, int32_t samplesPerSec, int32_t bitsPerSample);
     [[nodiscard]] const WAVEFORMATEX& WaveFormat() const { return format_; }
@@ -61,6 +66,7 @@ private:
     void AbandonStart(int prepared);
 
     DeviceFactory factory_;
+    std::string source_;
     std::unique_ptr<WaveInDevice> device_;
     WAVEFORMATEX format_;
     std::array<std::unique_ptr<char[]>, kBufferCount> buffers_;

@@ -20,6 +20,11 @@ struct INimAudioRecorder : IDispatch {
     virtual HRESULT ReceiveArray(SAFEARRAY** pSafeArrayData) = 0;
     virtual HRESULT get_TimerInterval(LONG* pVal) = 0;
     virtual HRESULT put_TimerInterval(LONG newVal) = 0;
+    // The recording source the next StartRecord opens: "" the sound server's default
+    // source, a PulseAudio source name ("alsa_input.usb-mic"), or "alsa:" followed by an
+    // ALSA capture device ("alsa:plughw:0") for a machine without a sound server.
+    virtual HRESULT get_Source(std::string* pVal) = 0;
+    virtual HRESULT put_Source(const std::string& newVal) = 0;
 
 protected:
     ~INimAudioRecorder() = default;
@@ -35,6 +40,7 @@ constexpr DISPID buffersize = 6;
 constexpr DISPID ReceiveCurrentArray = 8;
 constexpr DISPID ReceiveArray = 9;
 constexpr DISPID TimerInterval = 10;
+constexpr DISPID Source = 11;
 // _INimAudioRecorderEvents
 constexpr DISPID OnData = 1;
 constexpr DISPID OnTimer = 2;

@@ -90,7 +90,8 @@ HRESULT CNimAudioRecorderObject::GetIDsOfNames(const char* name, DISPID* dispId)
                                           {"buffersize", dispid::buffersize},
                                           {"ReceiveCurrentArray", dispid::ReceiveCurrentArray},
                                           {"ReceiveArray", dispid::ReceiveArray},
-                                          {"TimerInterval", dispid::TimerInterval}},
+                                          {"TimerInterval", dispid::TimerInterval},
+                                          {"Source", dispid::Source}},
                                          name, dispId);
 }
 
@@ -127,6 +128,17 @@ HRESULT CNimAudioRecorderObject::Invoke(DISPID dispId, REFIID, LCID, WORD flags,
         LONG value = 0;
         hr = buffer ? get_buffersize(&value) : get_TimerInterval(&value);
         SetResultI4(result, value);
+        return hr;
+    }
+    case dispid::Source: {
+        if (flags & DISPATCH_PROPERTYPUT) {
+            std::string value;
+            if (FAILED(hr = ExpectArgs(params, 1)) || FAILED(hr = ArgString(params, 0, &value))) return hr;
+            return put_Source(value);
+        }
+        std::string value;
+        hr = get_Source(&value);
+        if (result) *result = VARIANT::Str(value);
         return hr;
     }
     case dispid::ReceiveCurrentArray: {
@@ -178,6 +190,19 @@ HRESULT CNimAudioRecorderObject::get_TimerInterval(LONG* pVal)
 HRESULT CNimAudioRecorderObject::put_TimerInterval(LONG newVal)
 {
     timerInterval_ = newVal;
+    return S_OK;
+}
+
+HRESULT CNimAudioRecorderObject::get_Source(std::string* pVal)
+{
+    if (!pVal) return E_POINTER;
+    *pVal = engine_.Source();
+    return S_OK;
+}
+
+HRESULT CNimAudioRecorderObject::put_Source(const std::string& newVal)
+{
+    engine_.SetSource(newVal);
     return S_OK;
 }
 

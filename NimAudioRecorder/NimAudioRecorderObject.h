@@ -46,6 +46,8 @@ public:
     HRESULT ReceiveArray(SAFEARRAY** pSafeArrayData) override;
     HRESULT get_TimerInterval(LONG* pVal) override;
     HRESULT put_TimerInterval(LONG newVal) override;
+    HRESULT get_Source(std::string* pVal) override;
+    HRESULT put_Source(const std::string& newVal) override;
 
     // IConnectionPointContainer
     HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;

@@ -58,6 +58,13 @@ int32_t GetEndPointVolume(int32_t endpoint)
     return source ? source->percent : 0;
 }
 
+void GetEndPointId(int32_t endpoint, char16_t* buffer)
+{
+    PulseConnection connection;
+    const auto source = SourceAt(connection, endpoint);
+    mixer::CopyNameToBuffer(source ? source->name : "", buffer, mixer::kLineNameBytes);
+}
+
 void SetEndPointVolume(int32_t endpoint, int32_t volume)
 {
     PulseConnection connection;

@@ -156,4 +156,50 @@ void FakeMixerVista::SetEndPointVolume(int32_t endpoint, int32_t volume)
     if (FakeEndpoint* e = At(s_.endpoints, endpoint)) e->volume = std::clamp(volume, 0, 100);
 }
 
+void FakeMixerVista::GetEndPointId(int32_t endpoint, char16_t* buffer)
+{
+    const FakeEndpoint* e = At(s_.endpoints, endpoint);
+    CopyNameToBuffer(e ? (e->id.empty() ? e->name : e->id) : "", buffer, kLineNameBytes);
+}
+
+std::string FakeMixerLibraries::CaptureDevice(int32_t mixer)
+{
+    const FakeCard* card = At(state.cards, mixer);
+    return card ? card->captureDevice : std::string();
+}
+
+namespace {
+
+class FakeWatch final : public SourceWatch {
+public:
+    FakeWatch(std::weak_ptr<std::vector<std::pair<int, std::function<void(SourceEvent)>>>> watchers, int id)
+        : watchers_(std::move(watchers)), id_(id)
+    {
+    }
+    ~FakeWatch() override
+    {
+        if (auto w = watchers_.lock())
+            w->erase(std::remove_if(w->begin(), w->end(), [this](const auto& e) { return e.first == id_; }), w->end());
+    }
+
+private:
+    std::weak_ptr<std::vector<std::pair<int, std::function<void(SourceEvent)>>>> watchers_;
+    int id_;
+};
+
+}  // namespace
+
+std::unique_ptr<SourceWatch> FakeMixerLibraries::WatchSources(std::function<void(SourceEvent)> changed)
+{
+    const int id = nextWatch_++;
+    watchers_->emplace_back(id, std::move(changed));
+    return std::make_unique<FakeWatch>(watchers_, id);
+}
+
+void FakeMixerLibraries::NotifySources(SourceEvent event)
+{
+    const Watchers copy = *watchers_;
+    for (const auto& [id, changed] : copy) changed(event);
+}
+
 }  // namespace mixer

@@ -7,7 +7,10 @@
 
 #include "mixer_interfaces.h"
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mixer {
@@ -26,12 +29,14 @@ struct FakeCard {
     std::vector<int32_t> playbackVolumes; // playback lines' volumes
     int32_t micPlaybackLine = -1;         // GetWaveOutMicLineNumber
     bool micMuted = false;
+    std::string captureDevice{};          // CaptureDevice
 };
 
 struct FakeEndpoint {
     std::string name;
     bool isDefault = false;
     int32_t volume = 0;  // 0 ... 100
+    std::string id{};    // GetEndPointId; the name when empty
 };
 
 struct FakeMixerState {
@@ -79,6 +84,7 @@ public:
     int32_t GetEndPointSelected(int32_t endpoint) override;
     int32_t GetEndPointVolume(int32_t endpoint) override;
     void SetEndPointVolume(int32_t endpoint, int32_t volume) override;
+    void GetEndPointId(int32_t endpoint, char16_t* buffer) override;
 
 private:
     FakeMixerState& s_;
@@ -91,12 +97,23 @@ public:
     INimAudioMixerXP& XP() override { return xp; }
     INimAudioMixerXPPlay& XPPlay() override { return xpPlay; }
     INimAudioMixerVista& Vista() override { return vista; }
+    std::string CaptureDevice(int32_t mixer) override;
+    // A watch that NotifySources reaches while it lives.
+    std::unique_ptr<SourceWatch> WatchSources(std::function<void(SourceEvent)> changed) override;
+    // What the server would report: every live watch hears it, on the caller's thread.
+    void NotifySources(SourceEvent event);
+    [[nodiscard]] size_t watchCount() const { return watchers_->size(); }
 
     bool newer;
     FakeMixerState state;
     FakeMixerXP xp{state};
     FakeMixerXPPlay xpPlay{state};
     FakeMixerVista vista{state};
+
+private:
+    using Watchers = std::vector<std::pair<int, std::function<void(SourceEvent)>>>;
+    std::shared_ptr<Watchers> watchers_ = std::make_shared<Watchers>();
+    int nextWatch_ = 0;
 };
 
 }  // namespace mixer

@@ -38,3 +38,5 @@ NIM_MIXER_API void GetEndPointName(int32_t endpoint, char16_t* buffer);  // 128 
 NIM_MIXER_API int32_t GetEndPointSelected(int32_t endpoint);
 NIM_MIXER_API int32_t GetEndPointVolume(int32_t endpoint);
 NIM_MIXER_API void SetEndPointVolume(int32_t endpoint, int32_t volume);
+// The endpoint's identity on the server (the PulseAudio source name, as config.ini keeps it).
+NIM_MIXER_API void GetEndPointId(int32_t endpoint, char16_t* buffer);  // 128 bytes

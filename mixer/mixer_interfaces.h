@@ -6,7 +6,9 @@
 // Names are NUL-terminated UTF-16 in the caller's buffer (name_buffer.h gives the sizes).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace mixer {
 
@@ -46,6 +48,21 @@ public:
     virtual int32_t GetEndPointSelected(int32_t endpoint) = 0;  // 1 = the default source
     virtual int32_t GetEndPointVolume(int32_t endpoint) = 0;
     virtual void SetEndPointVolume(int32_t endpoint, int32_t volume) = 0;
+    // The endpoint's identity on the server: the PulseAudio source name
+    // ("chorvane_test.monitor"), what config.ini keeps as the chosen source.
+    virtual void GetEndPointId(int32_t endpoint, char16_t* buffer) = 0;  // 128 bytes
+};
+
+// What the sound server reported about its sources.
+enum class SourceEvent {
+    ListChanged,    // a source came or went, the default source changed, the server came back
+    VolumeChanged,  // a source's volume or mute changed
+};
+
+// A subscription to the server's source events; ends when destroyed.
+class SourceWatch {
+public:
+    virtual ~SourceWatch() = default;
 };
 
 class IMixerLibraries {
@@ -53,10 +70,18 @@ public:
     virtual ~IMixerLibraries() = default;
     // True when a Pulse-compatible sound server answers: the newer path (endpoints);
     // false selects the older path (mixer lines).
+    // Asked once per run: the real libraries decide at start (off the UI thread, within
+    // 300 ms) and answer every later call from memory.
     virtual bool IsVistaOrLater() = 0;
     virtual INimAudioMixerXP& XP() = 0;
     virtual INimAudioMixerXPPlay& XPPlay() = 0;
     virtual INimAudioMixerVista& Vista() = 0;
+    // The ALSA capture device of the mixer's card ("plughw:N"), for recording when no
+    // sound server answers; empty when the index names no card.
+    [[nodiscard]] virtual std::string CaptureDevice(int32_t mixer) = 0;
+    // Calls `changed` (on a thread of the watch's own; it must only hand the news on)
+    // for each source event of the sound server. nullptr when there is nothing to watch.
+    [[nodiscard]] virtual std::unique_ptr<SourceWatch> WatchSources(std::function<void(SourceEvent)> changed) = 0;
 };
 
 // The three linked libraries.

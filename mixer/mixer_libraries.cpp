@@ -2,7 +2,12 @@
 
 #include "mixer_exports.h"
 #include "mixer_interfaces.h"
+#include "alsa_mixer.h"
 #include "pulse_connection.h"
+#include "pulse_watch.h"
+
+#include <chrono>
+#include <future>
 
 namespace mixer {
 namespace {
@@ -40,16 +45,40 @@ public:
     int32_t GetEndPointSelected(int32_t endpoint) override { return ::GetEndPointSelected(endpoint); }
     int32_t GetEndPointVolume(int32_t endpoint) override { return ::GetEndPointVolume(endpoint); }
     void SetEndPointVolume(int32_t endpoint, int32_t volume) override { ::SetEndPointVolume(endpoint, volume); }
+    void GetEndPointId(int32_t endpoint, char16_t* buffer) override { ::GetEndPointId(endpoint, buffer); }
 };
+
+// How long the one check "a sound server answers" may take.
+constexpr auto kServerCheckLimit = std::chrono::milliseconds(300);
 
 class LinkedLibraries final : public IMixerLibraries {
 public:
-    bool IsVistaOrLater() override { return PulseServerAnswers(); }
+    // The check starts with the libraries, on a thread of its own, so the first show
+    // of the main window finds it done or waits for the rest of its 300 ms at most.
+    LinkedLibraries() : serverCheck_(std::async(std::launch::async, [] { return PulseServerAnswers(kServerCheckLimit); })) {}
+
+    bool IsVistaOrLater() override
+    {
+        if (serverCheck_.valid()) serverAnswers_ = serverCheck_.get();
+        return serverAnswers_;
+    }
     INimAudioMixerXP& XP() override { return xp_; }
     INimAudioMixerXPPlay& XPPlay() override { return xpPlay_; }
     INimAudioMixerVista& Vista() override { return vista_; }
+    std::string CaptureDevice(int32_t mixer) override
+    {
+        // The card's hardware device through ALSA's format conversion.
+        const std::string device = CardDevice(mixer);
+        return device.empty() ? device : "plug" + device;
+    }
+    std::unique_ptr<SourceWatch> WatchSources(std::function<void(SourceEvent)> changed) override
+    {
+        return std::make_unique<PulseSourceWatch>(std::move(changed));
+    }
 
 private:
+    std::future<bool> serverCheck_;
+    bool serverAnswers_ = false;
     LinkedXP xp_;
     LinkedXPPlay xpPlay_;
     LinkedVista vista_;

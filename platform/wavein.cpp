@@ -1,8 +1,10 @@
-// Wave input from the default PulseAudio source: each start opens a record stream
-// (wavein_pulse) that fills the queued buffers in order and posts each full one to the
-// notification window.
+// Wave input over a capture backend that fills the queued buffers in order on a thread
+// of its own and posts each full one to the notification window: a PulseAudio record
+// stream (wavein_pulse) or an ALSA capture device (wavein_alsa). Each start opens the
+// backend anew.
 #include "wavein.h"
 
+#include "wavein_alsa.h"
 #include "wavein_pulse.h"
 #include "window_handles.h"
 
@@ -10,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <vector>
 
 WAVEFORMATEX MakePcmFormat(int32_t channels, int32_t samplesPerSec, int32_t bitsPerSample)
@@ -40,8 +43,17 @@ namespace {
 // How long a start waits for the server to accept the stream.
 constexpr auto kConnectTimeout = std::chrono::milliseconds(800);
 
-class PulseWaveIn final : public WaveInDevice {
+using wavein_detail::CaptureBackend;
+
+// Opens a backend for the format, the buffer length, the window and the device named
+// in the messages; nullptr with the reason in `result` when it cannot start.
+using BackendStarter =
+    std::function<std::unique_ptr<CaptureBackend>(const WAVEFORMATEX&, DWORD bufferBytes, HWND, WPARAM, MMRESULT* result)>;
+
+class QueuedWaveIn final : public WaveInDevice {
 public:
+    explicit QueuedWaveIn(BackendStarter starter) : starter_(std::move(starter)) {}
+
     MMRESULT open(const WAVEFORMATEX& format, HWND notifyWindow) override
     {
         if (open_) return MMSYSERR_ERROR;
@@ -69,7 +81,7 @@ public:
     {
         if (!open_) return MMSYSERR_INVALHANDLE;
         if (!capture_) {
-            // Queued before start: held here and handed to the stream when it starts.
+            // Queued before start: held here and handed to the backend when it starts.
             const MMRESULT r = wavein_detail::CheckQueueable(header);
             if (r != MMSYSERR_NOERROR) return r;
             wavein_detail::MarkQueued(header);
@@ -86,25 +98,10 @@ public:
     {
         if (!open_) return MMSYSERR_INVALHANDLE;
         if (capture_) return MMSYSERR_NOERROR;
-        const size_t frame = format_.nBlockAlign;
-        // Fragments of one buffer: the server sends each buffer's worth when it is full.
         const DWORD bufferBytes = waiting_.empty() ? 16384 : waiting_.front()->dwBufferLength;
-        pa_sample_spec spec{};
-        spec.format = format_.wBitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
-        spec.rate = format_.nSamplesPerSec;
-        spec.channels = static_cast<uint8_t>(format_.nChannels);
-        pa_channel_map map{};
-        pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
-        pa_buffer_attr attr{};
-        attr.maxlength = static_cast<uint32_t>(-1);
-        attr.tlength = static_cast<uint32_t>(-1);
-        attr.prebuf = static_cast<uint32_t>(-1);
-        attr.minreq = static_cast<uint32_t>(-1);
-        attr.fragsize = std::max<DWORD>(bufferBytes - bufferBytes % frame, frame);
-
-        auto capture = std::make_unique<wavein_detail::PulseCapture>(window_, self());
-        const MMRESULT r = capture->connect(spec, map, attr, kConnectTimeout);
-        if (r != MMSYSERR_NOERROR) return r;
+        MMRESULT r = MMSYSERR_ERROR;
+        auto capture = starter_(format_, bufferBytes, window_, self(), &r);
+        if (!capture) return r == MMSYSERR_NOERROR ? MMSYSERR_ERROR : r;
         capture_ = std::move(capture);
         for (WAVEHDR* h : waiting_) capture_->queue().adopt(h);
         waiting_.clear();
@@ -142,16 +139,68 @@ public:
 private:
     WPARAM self() { return reinterpret_cast<WPARAM>(static_cast<WaveInDevice*>(this)); }
 
+    BackendStarter starter_;
     bool open_ = false;
     WAVEFORMATEX format_{};
     HWND window_ = 0;
     std::vector<WAVEHDR*> waiting_;
-    std::unique_ptr<wavein_detail::PulseCapture> capture_;
+    std::unique_ptr<CaptureBackend> capture_;
 };
+
+std::unique_ptr<CaptureBackend> StartPulse(const std::string& source, const WAVEFORMATEX& format, DWORD bufferBytes,
+                                           HWND window, WPARAM device, MMRESULT* result)
+{
+    const size_t frame = format.nBlockAlign;
+    pa_sample_spec spec{};
+    spec.format = format.wBitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+    spec.rate = format.nSamplesPerSec;
+    spec.channels = static_cast<uint8_t>(format.nChannels);
+    pa_channel_map map{};
+    pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<uint32_t>(-1);
+    attr.tlength = static_cast<uint32_t>(-1);
+    attr.prebuf = static_cast<uint32_t>(-1);
+    attr.minreq = static_cast<uint32_t>(-1);
+    // Fragments of one buffer: the server sends each buffer's worth when it is full.
+    attr.fragsize = std::max<DWORD>(bufferBytes - bufferBytes % frame, frame);
+
+    auto capture = std::make_unique<wavein_detail::PulseCapture>(window, device);
+    *result = capture->connect(spec, map, attr, kConnectTimeout, source);
+    if (*result != MMSYSERR_NOERROR) return nullptr;
+    return capture;
+}
+
+std::unique_ptr<CaptureBackend> StartAlsa(const std::string& pcm, const WAVEFORMATEX& format, DWORD bufferBytes,
+                                          HWND window, WPARAM device, MMRESULT* result)
+{
+    auto capture = std::make_unique<wavein_detail::AlsaCapture>(window, device);
+    *result = capture->connect(pcm, format, bufferBytes);
+    if (*result != MMSYSERR_NOERROR) return nullptr;
+    return capture;
+}
 
 }  // namespace
 
-std::unique_ptr<WaveInDevice> CreatePulseWaveIn()
+std::unique_ptr<WaveInDevice> CreatePulseWaveIn(const std::string& source)
 {
-    return std::make_unique<PulseWaveIn>();
+    return std::make_unique<QueuedWaveIn>(
+        [source](const WAVEFORMATEX& f, DWORD bytes, HWND window, WPARAM device, MMRESULT* result) {
+            return StartPulse(source, f, bytes, window, device, result);
+        });
+}
+
+std::unique_ptr<WaveInDevice> CreateAlsaWaveIn(const std::string& pcm)
+{
+    return std::make_unique<QueuedWaveIn>(
+        [pcm](const WAVEFORMATEX& f, DWORD bytes, HWND window, WPARAM device, MMRESULT* result) {
+            return StartAlsa(pcm, f, bytes, window, device, result);
+        });
+}
+
+std::unique_ptr<WaveInDevice> CreateWaveIn(const std::string& source)
+{
+    const std::string prefix = kAlsaSourcePrefix;
+    if (source.compare(0, prefix.size(), prefix) == 0) return CreateAlsaWaveIn(source.substr(prefix.size()));
+    return CreatePulseWaveIn(source);
 }

@@ -2,19 +2,23 @@
 // Wave input as the capture engine knows it: a PCM wave format, buffer headers, and a
 // device that is opened with a notification window, fills queued buffers strictly in
 // queue order and posts MM_WIM_DATA (device, header) to that window for each buffer it
-// hands back, and MM_WIM_ERROR (device, result) once when its source goes away. Two devices: the default PulseAudio source, and an in-memory device that
-// the caller feeds (for testing the logic above it without a sound server).
+// hands back, and MM_WIM_ERROR (device, result) once when its source goes away. Three
+// devices: a PulseAudio source, an ALSA capture device (for machines without a sound
+// server), and an in-memory device that the caller feeds (for testing the logic above
+// it without a sound server).
 
 #include "automation.h"
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 using MMRESULT = uint32_t;
 
 constexpr MMRESULT MMSYSERR_NOERROR = 0;
 constexpr MMRESULT MMSYSERR_ERROR = 1;
 constexpr MMRESULT MMSYSERR_BADDEVICEID = 2;
+constexpr MMRESULT MMSYSERR_ALLOCATED = 4;
 constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
 constexpr MMRESULT MMSYSERR_NODRIVER = 6;
 constexpr MMRESULT MMSYSERR_NOMEM = 7;
@@ -92,9 +96,20 @@ public:
     [[nodiscard]] virtual MMRESULT close() = 0;
 };
 
-// The default recording source of the PulseAudio server (PULSE_SERVER or the user's
-// server). The server is asked for fragments of the first queued buffer's length.
-std::unique_ptr<WaveInDevice> CreatePulseWaveIn();
+// A recording source of the PulseAudio server (PULSE_SERVER or the user's server): the
+// source of that name, or the server's default source when `source` is empty. The
+// server is asked for fragments of the first queued buffer's length. A named source
+// that does not exist fails the start with MMSYSERR_NODRIVER.
+std::unique_ptr<WaveInDevice> CreatePulseWaveIn(const std::string& source = {});
+
+// An ALSA capture device ("plughw:0", "default", a device of the user's asoundrc),
+// read in periods of the first queued buffer's length; no sound server is needed.
+std::unique_ptr<WaveInDevice> CreateAlsaWaveIn(const std::string& pcm);
+
+// The device a recording source names: "alsa:" followed by an ALSA device gives
+// CreateAlsaWaveIn; anything else (empty: the default source) CreatePulseWaveIn.
+inline constexpr const char* kAlsaSourcePrefix = "alsa:";
+std::unique_ptr<WaveInDevice> CreateWaveIn(const std::string& source);
 
 // A PCM wave format record; block align and average rate follow from the three values.
 WAVEFORMATEX MakePcmFormat(int32_t channels, int32_t samplesPerSec, int32_t bitsPerSample);

@@ -57,8 +57,9 @@ PulseCapture::~PulseCapture()
 }
 
 MMRESULT PulseCapture::connect(const pa_sample_spec& spec, const pa_channel_map& map, const pa_buffer_attr& attr,
-                               std::chrono::milliseconds limit)
+                               std::chrono::milliseconds limit, const std::string& source)
 {
+    source_ = source;
     spec_ = spec;
     map_ = map;
     attr_ = attr;
@@ -139,7 +140,8 @@ void PulseCapture::openStream()
     pa_stream_set_read_callback(stream_.get(), OnReadable, this);
     // Not moved when its source goes: the take would go on from a source nobody chose.
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
-    if (pa_stream_connect_record(stream_.get(), nullptr, &attr_, flags) < 0) lose(pa_context_errno(context));
+    const char* device = source_.empty() ? nullptr : source_.c_str();
+    if (pa_stream_connect_record(stream_.get(), device, &attr_, flags) < 0) lose(pa_context_errno(context));
 }
 
 void PulseCapture::drainLocked()

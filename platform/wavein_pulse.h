@@ -1,5 +1,5 @@
 #pragma once
-// One capture from the default PulseAudio source: a record stream on a threaded main
+// One capture from a PulseAudio source (the default one unless named): a record stream on a threaded main
 // loop of its own whose data fills a BufferQueue. The stream's state callbacks turn a
 // server that goes away, a lost connection, a removed source or a killed stream into
 // the queue's MM_WIM_ERROR; nothing here ever blocks on the server.
@@ -14,30 +14,32 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace wavein_detail {
 
 // The result a PulseAudio error code stands for.
 [[nodiscard]] MMRESULT ResultForPulseError(int error);
 
-class PulseCapture {
+class PulseCapture final : public CaptureBackend {
 public:
     PulseCapture(HWND window, WPARAM device);
     // Stops the main loop thread; no callback runs and no buffer is touched afterwards.
-    ~PulseCapture();
+    ~PulseCapture() override;
     PulseCapture(const PulseCapture&) = delete;
     PulseCapture& operator=(const PulseCapture&) = delete;
 
-    [[nodiscard]] BufferQueue& queue() { return queue_; }
+    [[nodiscard]] BufferQueue& queue() override { return queue_; }
 
-    // Connects to the server and opens a record stream on the default source, waiting at
-    // most `limit` for the server to accept it. A source that later disappears ends the
-    // stream (it is never moved to another source).
+    // Connects to the server and opens a record stream on the source named `source`
+    // (the default source when empty), waiting at most `limit` for the server to accept
+    // it. A source that later disappears ends the stream (it is never moved to another
+    // source).
     [[nodiscard]] MMRESULT connect(const pa_sample_spec& spec, const pa_channel_map& map, const pa_buffer_attr& attr,
-                                   std::chrono::milliseconds limit);
+                                   std::chrono::milliseconds limit, const std::string& source = {});
     // Copies what the stream holds into the queued buffers: for buffers queued after the
     // data arrived (the stream keeps what found no room).
-    void drain();
+    void drain() override;
 
 private:
     struct MainloopFree {
@@ -65,6 +67,7 @@ private:
     pa_sample_spec spec_{};
     pa_channel_map map_{};
     pa_buffer_attr attr_{};
+    std::string source_;
     std::unique_ptr<pa_threaded_mainloop, MainloopFree> mainloop_;  // declared first: freed last
     std::unique_ptr<pa_context, ContextRelease> context_;
     std::unique_ptr<pa_stream, StreamRelease> stream_;

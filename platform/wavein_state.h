@@ -1,6 +1,6 @@
 #pragma once
 // The queue of buffers a wave input device fills: shared by the PulseAudio device's
-// main loop thread and the in-memory device. Buffers are filled strictly in queue order;
+// main loop thread, the ALSA device's reader thread and the in-memory device. Buffers are filled strictly in queue order;
 // each full one is marked done and posted as MM_WIM_DATA to the notification window,
 // and a source that is lost is posted once as MM_WIM_ERROR after them.
 
@@ -52,6 +52,16 @@ private:
     WPARAM device_ = 0;
     bool stopped_ = false;
     bool failed_ = false;
+};
+
+// One started capture: fills its queue on a thread of its own; the device hands it the
+// buffers and asks it to copy in what found no room while every buffer was out.
+class CaptureBackend {
+public:
+    virtual ~CaptureBackend() = default;
+    [[nodiscard]] virtual BufferQueue& queue() = 0;
+    // Copies what the backend holds into the queued buffers.
+    virtual void drain() = 0;
 };
 
 }  // namespace wavein_detail

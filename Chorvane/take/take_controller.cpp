@@ -138,6 +138,7 @@ void TakeController::StartRecording(const QString& outputPath, const TakeRequest
     Check(c_.recorder->SetAudioFormat(2, 44100, 16), tr("The recording format could not be set"));
     bufferSize_ = request.bufferSize > 0 ? request.bufferSize : 16384;
     Check(c_.recorder->put_buffersize(bufferSize_), tr("The capture buffer size could not be set"));
+    Check(c_.recorder->put_Source(request.source), tr("The recording source could not be set"));
     const HRESULT started = c_.recorder->StartRecord();
     if (FAILED(started))
         throw ProgramError(tr("Recording could not be started: the sound system's recording source does not answer. "

@@ -39,6 +39,8 @@ struct TakeRequest {
     int32_t bufferSize = 16384;
     int32_t balance = 0;
     HWND videoWindow = 0;
+    // The recording source, as the capture control's Source takes it ("" the default).
+    std::string source;
     QDateTime start = QDateTime::currentDateTime();
 };
 

@@ -36,5 +36,5 @@ TEST(MixerExports, EachLibraryExportsExactlyItsFunctions)
                                      "GetMicrophoneMute", "SetMicrophoneMute"}));
     EXPECT_EQ(DefinedDynamicSymbols(dir + "/libNimAudioMixerVista.so"),
               (std::set<std::string>{"GetEndPointCount", "GetEndPointName", "GetEndPointSelected",
-                                     "GetEndPointVolume", "SetEndPointVolume"}));
+                                     "GetEndPointVolume", "SetEndPointVolume", "GetEndPointId"}));
 }
