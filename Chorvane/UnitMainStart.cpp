@@ -39,10 +39,8 @@ QString TfrmMain::DefaultOutputFolder() const
 
 QString TfrmMain::DemoFolder() const
 {
-    // Beside the executable in a build or portable folder; in the data folder when installed.
-    const QString local = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("demo"));
-    if (QFileInfo(local).isDir()) return local;
-    const QString installed =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/chorvane/demo"));
-    return QFileInfo(installed).isDir() ? QDir(installed).absolutePath() : QDir::homePath();
+    // Beside the executable in a build or portable folder; <prefix>/share/chorvane/demo when installed.
+    const QString demo = common_ ? QDir(QString::fromStdString(common_->DataFolder())).filePath(QStringLiteral("demo"))
+                                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("demo"));
+    return QFileInfo(demo).isDir() ? QDir(demo).absolutePath() : QDir::homePath();
 }

@@ -12,6 +12,10 @@
 #include <filesystem>
 #include <system_error>
 
+#ifndef CHORVANE_DATADIR_FROM_BINDIR
+#define CHORVANE_DATADIR_FROM_BINDIR "../share/chorvane"
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -99,8 +103,7 @@ std::string TfrmCommon::DataFolderFor(const std::string& executableFolder)
 {
     std::error_code error;
     if (fs::is_directory(fs::path(executableFolder) / "language", error)) return WithSlash(executableFolder);
-    const fs::path prefix = fs::path(executableFolder).lexically_normal().parent_path();
-    return WithSlash((prefix / "share" / "chorvane").string());
+    return WithSlash((fs::path(executableFolder) / CHORVANE_DATADIR_FROM_BINDIR).lexically_normal().string());
 }
 
 TfrmCommon::TfrmCommon(QObject* parent) : QObject(parent)

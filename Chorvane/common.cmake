@@ -3,3 +3,5 @@
 add_library(chorvane_common STATIC ${CMAKE_CURRENT_LIST_DIR}/Unit_common.cpp ${CMAKE_CURRENT_LIST_DIR}/Unit_common.h)
 target_include_directories(chorvane_common PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(chorvane_common PUBLIC chorvane_settings_values platform_text Qt6::Core)
+# Where an installed program reads its shipped data, seen from its bin/ folder.
+target_compile_definitions(chorvane_common PRIVATE CHORVANE_DATADIR_FROM_BINDIR="${CHORVANE_DATADIR_FROM_BINDIR}")

@@ -34,3 +34,18 @@ function(chorvane_test name)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
+
+# chorvane_data(<folder> <files...>)
+# Data files the program reads from its data folder: copied into <build>/bin/<folder>/
+# (the build tree is a portable program folder) and installed into
+# <prefix>/share/chorvane/<folder>/. Files made at build time are installed with
+# install(FILES ... DESTINATION ${CHORVANE_INSTALL_DATADIR}/<folder>) instead.
+function(chorvane_data folder)
+  file(MAKE_DIRECTORY ${CHORVANE_OUTPUT_DIR}/${folder})
+  foreach(f IN LISTS ARGN)
+    configure_file(${f} ${CHORVANE_OUTPUT_DIR}/${folder}/ COPYONLY)
+  endforeach()
+  if(ARGN)
+    install(FILES ${ARGN} DESTINATION ${CHORVANE_INSTALL_DATADIR}/${folder})
+  endif()
+endfunction()
