@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -88,21 +89,29 @@ HRESULT CreateControl(REFCLSID clsid, REFIID iid, void** ppv, std::string* error
     // from the host's own library folder otherwise.
     const std::string folderPath = LibraryFolder() + "/" + control->library;
     const std::string registered = RegisteredLibrary(clsid, folderPath);
-    const std::string path = registered.empty() ? folderPath : registered;
+    std::string path = registered.empty() ? folderPath : registered;
     void* handle = nullptr;
     {
         std::lock_guard lock(loaderMutex());
         auto& libs = openLibraries();
-        auto it = libs.find(path);
-        if (it != libs.end()) {
-            handle = it->second;
-        } else {
-            handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (!handle) {
-                if (error) *error = dlerror();
-                return CLASS_E_CLASSNOTAVAILABLE;
-            }
-            libs[path] = handle;
+        auto open = [&libs](const std::string& file) {
+            auto it = libs.find(file);
+            if (it != libs.end()) return it->second;
+            void* opened = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (opened) libs[file] = opened;
+            return opened;
+        };
+        handle = open(path);
+        if (!handle && path != folderPath) {
+            // A registered library that cannot be loaded: the one in the library folder.
+            std::fprintf(stderr, "Chorvane: the registered library %s cannot be loaded (%s); loading %s instead.\n",
+                         path.c_str(), dlerror(), folderPath.c_str());
+            path = folderPath;
+            handle = open(path);
+        }
+        if (!handle) {
+            if (error) *error = dlerror();
+            return CLASS_E_CLASSNOTAVAILABLE;
         }
     }
     auto getClassObject = reinterpret_cast<GetClassObjectFn>(dlsym(handle, "DllGetClassObject"));

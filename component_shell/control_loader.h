@@ -20,7 +20,8 @@ void SetLibraryFolder(const std::string& folder);
 
 // Creates the control from the library its registration names (InprocServer32 in the
 // program's key store) when the class is registered and that file exists, and from
-// the library folder otherwise (a registered file that is gone: a line on stderr).
+// the library folder otherwise (a registered file that is gone or cannot be loaded:
+// a line on stderr).
 // CLASS_E_CLASSNOTAVAILABLE for an unknown class id or a library that cannot be
 // loaded (the loader's reason is in *error when given); otherwise the factory's result.
 [[nodiscard]] HRESULT CreateControl(REFCLSID clsid, REFIID iid, void** ppv,

@@ -297,3 +297,23 @@ TEST_F(RegistrationTest, TheToolRegistersAndUnregistersLibrariesForInstallers)
     EXPECT_EQ(run(tool + " " + registry_.folder() + "/missing.so"), 3);
     EXPECT_EQ(run(tool + " " + component_shell::LibraryFolder() + "/libchorvane_platform.so"), 4);
 }
+
+TEST_F(RegistrationTest, ARegisteredFileThatIsNoLibraryFallsBackToTheLibraryFolder)
+{
+    TempFolder elsewhere;
+    const std::string broken = elsewhere.path("libNimAudioFile.so");
+    std::ofstream(broken) << "not a library";
+    ASSERT_EQ(store_.Update([&](Key& root) {
+        root.Create("CLSID\\" + GuidToString(identity::CLSID_NimAudioFile) + "\\InprocServer32").SetDefault(broken);
+        return S_OK;
+    }), S_OK);
+    ComPtr<INimAudioFile> file;
+    std::string error;
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(component_shell::CreateControl(identity::CLSID_NimAudioFile, IID_INimAudioFile, file.putVoid(), &error),
+              S_OK)
+        << error;
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(broken + " cannot be loaded"), std::string::npos) << err;
+    EXPECT_NE(err.find(LibraryPath(kComponents[3])), std::string::npos) << err;
+}
