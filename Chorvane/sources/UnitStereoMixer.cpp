@@ -22,10 +22,12 @@
 namespace {
 
 // The newer path: one row per source, the whole name, the slider, the percent.
-constexpr int kNameWidth = 225;
-constexpr int kRowSliderWidth = 110;
+constexpr int kNameWidth = 255;
+constexpr int kRowSliderWidth = 80;
 constexpr int kPercentWidth = 40;
 constexpr int kGap = 6;
+// How much wider than its first size the window may grow for long source names.
+constexpr int kMaxWiden = 320;
 // How long a burst of server events is gathered before the list follows it.
 constexpr int kFollowDelayMs = 100;
 // OK keeps its distance to the bottom edge when the window grows.
@@ -39,6 +41,13 @@ Widget* Named(Widget* widget, const char* name, QRect where)
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(where);
     return widget;
+}
+
+// The room a radio button's indicator takes before its text.
+int IndicatorWidth(const QWidget* w)
+{
+    return w->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w) +
+           w->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w) + 4;
 }
 
 QString NameOf(const char16_t* buffer)
@@ -135,8 +144,7 @@ QRadioButton* TfrmStereoMixer::AddButton(const QString& name, QRect where)
 {
     auto* button = new QRadioButton(this);
     button->setObjectName(QStringLiteral("SourceButton%1").arg(buttons_.size()));
-    const int indicator = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, button) +
-                          style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, button) + 4;
+    const int indicator = IndicatorWidth(button);
     // A name that does not fit loses its middle, and the tooltip gives it whole.
     const QString shown = button->fontMetrics().elidedText(name, Qt::ElideMiddle, where.width() - indicator);
     button->setText(QString(shown).replace('&', QStringLiteral("&&")));
@@ -227,11 +235,23 @@ void TfrmStereoMixer::BuildEndpointList()
     const QRect change = ButtonVistaAudioMixerChange->geometry();
     const int firstTop = change.top() + change.height() + 3;
     const int left = frame.left() + 10;
+    // Whole names where the room allows: the frame and the window widen (never narrow).
+    int nameWidth = kNameWidth;
+    for (const QString& name : names)
+        nameWidth = std::max(nameWidth, fontMetrics().horizontalAdvance(name) + IndicatorWidth(this) + 2);
+    nameWidth = std::min(nameWidth, kNameWidth + kMaxWiden);
+    const int rowRight = left + nameWidth + kGap + kRowSliderWidth + 4 + kPercentWidth + 4;
+    if (const int widen = rowRight - (frame.left() + frame.width()); widen > 0) {
+        groupRecordingSource->resize(frame.width() + widen, frame.height());
+        LabelNotice->resize(LabelNotice->width() + widen, LabelNotice->height());
+        resize(width() + widen, height());
+    }
+    nameWidth = std::max(nameWidth, groupRecordingSource->width() - (rowRight - nameWidth - frame.left()));
     for (int32_t i = 0; i < count; ++i) {
         const int top = firstTop + i * kRowHeight;
-        QRadioButton* button = AddButton(names[i], {left, top, kNameWidth, kRowHeight});
+        QRadioButton* button = AddButton(names[i], {left, top, nameWidth, kRowHeight});
         button->setChecked(i == recording);
-        const int sliderLeft = left + kNameWidth + kGap;
+        const int sliderLeft = left + nameWidth + kGap;
         QSlider* slider = AddSlider(kNewerSliderMax, volumes[i], {sliderLeft, top + 4, kRowSliderWidth, kSliderHeight});
         auto* percent = new QLabel(this);
         percent->setObjectName(QStringLiteral("VolumePercent%1").arg(i));
