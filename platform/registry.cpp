@@ -72,11 +72,12 @@ void AppendQuoted(std::string& out, std::string_view text)
     out += '"';
 }
 
-// Key names are written as they are, except control characters and '%' as "%XX".
+// Key names are written as they are, except control characters, '%' and the path
+// separator '\' as "%XX".
 void AppendKeyName(std::string& out, std::string_view name)
 {
     for (char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == '%') {
+        if (static_cast<unsigned char>(c) < 0x20 || c == '%' || c == '\\') {
             char hex[4];
             std::snprintf(hex, sizeof hex, "%%%02X", static_cast<unsigned char>(c));
             out += hex;

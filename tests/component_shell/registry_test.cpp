@@ -58,7 +58,7 @@ Key SampleTree()
     server.SetDefault("/opt/chorvane/lib \"quoted\" \\ back\nslash");
     server.SetValue("ThreadingModel", "Apartment");
     root.Create("CLSID\\{6D8A125C-35B3-4521-A099-D8AD6CAF15D8}\\Programmable");
-    root.Create("Odd%Name\x01");
+    root.Create("Odd%Name\x01").CreateSubkey("back\\slash");  // one name with the separator in it
     return root;
 }
 
@@ -95,7 +95,7 @@ TEST(RegistryText, RoundTripKeepsEveryKeyValueAndEmptyKey)
     EXPECT_NE(text.find("[AppID]\n[AppID\\{346741DD-C581-491C-8909-3D5CEDB32706}]\n@=\"NimAudioRecorder\"\n"),
               std::string::npos);
     EXPECT_NE(text.find("\"ThreadingModel\"=\"Apartment\"\n"), std::string::npos);
-    EXPECT_NE(text.find("[Odd%25Name%01]\n"), std::string::npos);
+    EXPECT_NE(text.find("[Odd%25Name%01]\n[Odd%25Name%01\\back%5Cslash]\n"), std::string::npos) << text;
     std::string error;
     const auto parsed = registry::Parse(text, &error);
     ASSERT_TRUE(parsed) << error;
