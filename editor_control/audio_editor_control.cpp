@@ -85,8 +85,10 @@ AudioEditorControl::AudioEditorControl(QWidget* parent) : QWidget(parent)
 
 AudioEditorControl::~AudioEditorControl()
 {
-    cancel_ = true;
-    if (job_.joinable()) job_.join();
+    // A file being read is abandoned; a save runs to its end, so that no answered save is lost.
+    decoder_.cancel = true;
+    if (decoder_.thread.joinable()) decoder_.thread.join();
+    if (saver_.thread.joinable()) saver_.thread.join();
     player_.Stop();
 }
 
@@ -103,41 +105,42 @@ void AudioEditorControl::Post(std::function<void()> f)
     QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
 }
 
-void AudioEditorControl::PostProgress(int percent)
+void AudioEditorControl::PostProgress(const Worker& worker, int percent)
 {
-    const uint64_t generation = generation_;
-    Post([this, generation, percent] {
-        if (generation == generation_) emit OnBlockOperation(qint16(percent));
+    const uint64_t generation = worker.generation;
+    Post([this, &worker, generation, percent] {
+        if (generation == worker.generation) emit OnBlockOperation(qint16(percent));
     });
 }
 
-void AudioEditorControl::StartJob(Job kind, std::function<void()> work)
+void AudioEditorControl::StartJob(Worker& worker, Job kind, std::function<void()> work)
 {
-    cancel_ = false;
-    jobKind_ = kind;
-    job_ = std::thread(std::move(work));
+    worker.cancel = false;
+    worker.kind = kind;
+    worker.thread = std::thread(std::move(work));
 }
 
-void AudioEditorControl::FinishJob()
+void AudioEditorControl::FinishJob(Worker& worker)
 {
-    if (job_.joinable()) job_.join();
-    jobKind_ = Job::None;
+    if (worker.thread.joinable()) worker.thread.join();
+    worker.kind = Job::None;
 }
 
 void AudioEditorControl::CancelDecoding()
 {
-    if (!job_.joinable() || (jobKind_ != Job::Open && jobKind_ != Job::PasteFile)) return;
-    cancel_ = true;
-    job_.join();
-    cancel_ = false;
-    ++generation_;  // the abandoned job's queued events are dropped
-    jobKind_ = Job::None;
+    if (!decoder_.thread.joinable()) return;
+    decoder_.cancel = true;
+    decoder_.thread.join();  // the decoder looks at the flag at least every 50 ms
+    decoder_.cancel = false;
+    ++decoder_.generation;
+    decoder_.kind = Job::None;
     emit OnEndOperation();
 }
 
 void AudioEditorControl::WaitForOperation()
 {
-    if (job_.joinable()) job_.join();
+    if (decoder_.thread.joinable()) decoder_.thread.join();
+    if (saver_.thread.joinable()) saver_.thread.join();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
@@ -146,7 +149,6 @@ void AudioEditorControl::WaitForOperation()
 bool AudioEditorControl::OpenFile(const QString& path, int)
 {
     CancelDecoding();
-    if (jobKind_ == Job::Save) WaitForOperation();
     StopSound();
     released_ = {};
     sound_ = {};
@@ -158,13 +160,13 @@ bool AudioEditorControl::OpenFile(const QString& path, int)
     update();
     const std::string file = path.toStdString();
     if (!QFileInfo(path).isFile()) return Fail(QStringLiteral("The file %1 does not exist.").arg(path));
-    const uint64_t generation = generation_;
-    StartJob(Job::Open, [this, file, generation] {
+    const uint64_t generation = decoder_.generation;
+    StartJob(decoder_, Job::Open, [this, file, generation] {
         auto outcome = std::make_shared<DecodeOutcome>(
-            DecodeFile(file, {}, [this](int percent) { PostProgress(percent); }, &cancel_));
+            DecodeFile(file, {}, [this](int percent) { PostProgress(decoder_, percent); }, &decoder_.cancel));
         Post([this, outcome, generation] {
-            if (generation != generation_) return;
-            FinishJob();
+            if (generation != decoder_.generation) return;
+            FinishJob(decoder_);
             if (outcome->Ok()) {
                 sound_ = outcome->sound;
                 ResetView();
@@ -294,17 +296,17 @@ bool AudioEditorControl::Redo()
 bool AudioEditorControl::PasteFile(const QString& path)
 {
     if (!HasSound()) return Fail(QStringLiteral("No sound is open."));
-    if (job_.joinable()) return Fail(QStringLiteral("The editor is still busy with another file."));
+    if (decoder_.thread.joinable()) return Fail(QStringLiteral("The editor is still reading another file."));
     if (!QFileInfo(path).isFile()) return Fail(QStringLiteral("The file %1 does not exist.").arg(path));
     const std::string file = path.toStdString();
     const DecodeOptions options{sound_.Rate(), sound_.Channels()};
-    const uint64_t generation = generation_;
-    StartJob(Job::PasteFile, [this, file, options, generation] {
+    const uint64_t generation = decoder_.generation;
+    StartJob(decoder_, Job::PasteFile, [this, file, options, generation] {
         auto outcome = std::make_shared<DecodeOutcome>(
-            DecodeFile(file, options, [this](int percent) { PostProgress(percent); }, &cancel_));
+            DecodeFile(file, options, [this](int percent) { PostProgress(decoder_, percent); }, &decoder_.cancel));
         Post([this, outcome, generation] {
-            if (generation != generation_) return;
-            FinishJob();
+            if (generation != decoder_.generation) return;
+            FinishJob(decoder_);
             if (outcome->Ok() && HasSound()) {
                 const Sound& clip = outcome->sound;
                 const int64_t begin = HasSelection() ? selStart_ : cursor_;
@@ -334,17 +336,16 @@ bool AudioEditorControl::SaveFile(const QString& path, int range, int)
     } else if (range != 0) {
         return Fail(QStringLiteral("Unknown range %1.").arg(range));
     }
-    if (jobKind_ == Job::Save) WaitForOperation();
-    if (job_.joinable()) return Fail(QStringLiteral("The editor is still busy with another file."));
+    if (saver_.thread.joinable()) return Fail(QStringLiteral("The last save is still running. Try again when it has ended."));
     SaveOptions options{mp3BitRate_, encoderLibrary_};
     const std::string file = path.toStdString();
-    const uint64_t generation = generation_;
-    StartJob(Job::Save, [this, source, begin, end, file, options, generation] {
+    const uint64_t generation = saver_.generation;
+    StartJob(saver_, Job::Save, [this, source, begin, end, file, options, generation] {
         auto outcome = std::make_shared<SaveOutcome>(SaveSound(
-            source, begin, end, file, options, [this](int percent) { PostProgress(percent); }, &cancel_));
+            source, begin, end, file, options, [this](int percent) { PostProgress(saver_, percent); }, &saver_.cancel));
         Post([this, outcome, generation] {
-            if (generation != generation_) return;
-            FinishJob();
+            if (generation != saver_.generation) return;
+            FinishJob(saver_);
             if (!outcome->Ok() && !outcome->cancelled) {
                 lastError_ = QString::fromStdString(outcome->error);
                 emit OnOperationFailed(lastError_);
@@ -560,7 +561,7 @@ void AudioEditorControl::PaintFrame(QPainter& p, const QSize& size) const
 
     if (!sound_.Valid()) {
         p.setPen(kRulerText);
-        const QString text = jobKind_ == Job::Open ? QStringLiteral("Opening…") : QString();
+        const QString text = decoder_.kind == Job::Open ? QStringLiteral("Opening…") : QString();
         if (!text.isEmpty()) p.drawText(wave, Qt::AlignCenter, text);
         return;
     }

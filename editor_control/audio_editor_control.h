@@ -109,7 +109,7 @@ public:
     [[nodiscard]] int64_t SelectionStart() const { return selStart_; }
     [[nodiscard]] int64_t SelectionEnd() const { return selEnd_; }
     [[nodiscard]] int64_t CursorFrame() const { return cursor_; }
-    [[nodiscard]] bool IsBusy() const { return job_.joinable(); }
+    [[nodiscard]] bool IsBusy() const { return decoder_.thread.joinable() || saver_.thread.joinable(); }
     [[nodiscard]] bool IsPlaying() const { return player_.Playing(); }
     [[nodiscard]] int64_t PlayFrame() const { return playFrame_; }
     [[nodiscard]] double FramesPerPixel() const { return framesPerPixel_; }
@@ -118,7 +118,7 @@ public:
     void SetMp3BitRate(int kbps) { mp3BitRate_ = kbps; }
     // Another encoder library for saving MP3 (tests); empty: the installed one.
     void SetEncoderLibrary(const std::string& name) { encoderLibrary_ = name; }
-    // Waits for a running decode, paste or save to finish and delivers its events.
+    // Waits for a running decode, paste or save to finish and delivers its events (tests).
     void WaitForOperation();
 
     // Draws one frame of the control into `painter` over `size` (the paint event's work).
@@ -168,12 +168,20 @@ private:
     void ApplyScale();
     void ClampView();
     void UpdateScrollBar();
-    void StartJob(Job kind, std::function<void()> work);
-    void FinishJob();
+    // A worker thread and what it is doing. Decoding (opening, pasting a file) and saving
+    // have one each, so that a save never holds up the next file.
+    struct Worker {
+        std::thread thread;
+        std::atomic<bool> cancel{false};
+        uint64_t generation = 0;  // bumped when a job is abandoned: its late events are dropped
+        Job kind = Job::None;
+    };
+    void StartJob(Worker& worker, Job kind, std::function<void()> work);
+    void FinishJob(Worker& worker);
     void CancelDecoding();
     // Posts `f` to run on the user-interface thread.
     void Post(std::function<void()> f);
-    void PostProgress(int percent);
+    void PostProgress(const Worker& worker, int percent);
     void PlayTick();
     [[nodiscard]] QRect WaveRect(const QSize& size) const;
     [[nodiscard]] int64_t FrameAtPoint(const QPoint& point) const;
@@ -200,10 +208,8 @@ private:
     QTimer* playTimer_ = nullptr;
     int64_t playFrame_ = -1;  // the play cursor; -1 while not playing
 
-    std::thread job_;
-    Job jobKind_ = Job::None;
-    std::atomic<bool> cancel_{false};
-    uint64_t generation_ = 0;  // bumped when a job is abandoned: its late events are dropped
+    Worker decoder_;
+    Worker saver_;
     int mp3BitRate_ = 128;
     std::string encoderLibrary_;
     QString lastError_;

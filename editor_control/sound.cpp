@@ -33,24 +33,44 @@ Block::Block(int channels, std::vector<int16_t> samples)
     if (channels_ <= 0) throw std::invalid_argument("a block needs at least one channel");
     samples_.resize(size_t(frames_) * channels_);
     samples_.shrink_to_fit();
-    // Level 0 from the samples.
+    // Level 0 from the samples, all channels in one pass.
     const int64_t size0 = int64_t{1} << kLevelShift[0];
     const int64_t cells0 = (frames_ + size0 - 1) / size0;
     levels_[0].resize(size_t(cells0 * channels_));
+    std::vector<int16_t> lo(static_cast<size_t>(channels_)), hi(static_cast<size_t>(channels_));
+    std::vector<int64_t> sum(static_cast<size_t>(channels_));
     for (int64_t i = 0; i < cells0; ++i) {
         const int64_t b = i * size0, e = std::min(frames_, b + size0);
-        for (int c = 0; c < channels_; ++c) {
-            int16_t lo = 32767, hi = -32768;
-            double sum = 0;
-            const int16_t* p = samples_.data() + b * channels_ + c;
-            for (int64_t f = b; f < e; ++f, p += channels_) {
-                const int16_t v = *p;
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
-                sum += double(v) * v;
+        std::fill(lo.begin(), lo.end(), int16_t(32767));
+        std::fill(hi.begin(), hi.end(), int16_t(-32768));
+        std::fill(sum.begin(), sum.end(), 0);
+        const int16_t* p = samples_.data() + b * channels_;
+        if (channels_ == 2) {
+            int16_t lo0 = 32767, hi0 = -32768, lo1 = 32767, hi1 = -32768;
+            int64_t sum0 = 0, sum1 = 0;
+            for (int64_t f = b; f < e; ++f, p += 2) {
+                const int32_t l = p[0], r = p[1];
+                lo0 = std::min<int16_t>(lo0, int16_t(l));
+                hi0 = std::max<int16_t>(hi0, int16_t(l));
+                lo1 = std::min<int16_t>(lo1, int16_t(r));
+                hi1 = std::max<int16_t>(hi1, int16_t(r));
+                sum0 += l * l;
+                sum1 += r * r;
             }
-            levels_[0][size_t(i * channels_ + c)] = {lo, hi, float(sum)};
+            lo = {lo0, lo1};
+            hi = {hi0, hi1};
+            sum = {sum0, sum1};
+        } else {
+            for (int64_t f = b; f < e; ++f)
+                for (int c = 0; c < channels_; ++c, ++p) {
+                    const int32_t v = *p;
+                    lo[size_t(c)] = std::min<int16_t>(lo[size_t(c)], int16_t(v));
+                    hi[size_t(c)] = std::max<int16_t>(hi[size_t(c)], int16_t(v));
+                    sum[size_t(c)] += v * v;
+                }
         }
+        for (int c = 0; c < channels_; ++c)
+            levels_[0][size_t(i * channels_ + c)] = {lo[size_t(c)], hi[size_t(c)], float(sum[size_t(c)])};
     }
     // Each further level from the one below it.
     for (int level = 1; level < kSummaryLevels; ++level) {

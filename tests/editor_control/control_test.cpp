@@ -242,6 +242,21 @@ TEST_F(ControlTest, SavingOntoTheOpenFileReplacesItWhole)
     EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"take.wav"});
 }
 
+TEST_F(ControlTest, TheNextFileOpensWhileTheLastSaveIsStillWriting)
+{
+    const auto pcm = OpenRamp(400000, 2, 44100, "first.wav");
+    const auto other = editor_test::Ramp(1000, 1);
+    ASSERT_TRUE(editor_test::WriteWav(Path("second.wav"), other, 8000, 1));
+    control_.SetSelection(0, 100000);
+    ASSERT_TRUE(control_.CutSelection());
+    ASSERT_TRUE(control_.SaveFile(QString::fromStdString(Path("first.wav")), 0));
+    control_.ReleaseFile();
+    ASSERT_TRUE(control_.OpenFile(QString::fromStdString(Path("second.wav"))));
+    Wait();
+    EXPECT_EQ(All(), other);
+    EXPECT_EQ(editor_test::ReadWav(Path("first.wav")).samples, Without(pcm, 2, 0, 100000));
+}
+
 TEST_F(ControlTest, ASaveOntoTheOpenFileThatFailsLeavesTheOriginalIntact)
 {
     const auto pcm = OpenRamp(400000, 2, 44100, "take.wav");  // 1.6 MB
