@@ -10,11 +10,13 @@
 #include "message_box.h"
 #include "program_windows.h"
 #include "scoped_env.h"
+#include "fake_mixers.h"
 #include "source_choice.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QProcess>
@@ -168,6 +170,42 @@ TEST_F(SourceDialogServerTest, AChosenSourceThatWentAwayFallsBackToTheDefaultWit
     source_choice::WriteChosenSource(programFolder_.toStdString() + "/config.ini", "sd_gone.monitor");
     EXPECT_EQ(d.SourceForTake(), "");
     EXPECT_TRUE(windows_->frmMain().statusBar()->currentMessage().contains("sd_gone.monitor"));
+}
+
+TEST_F(SourceDialogServerTest, WithoutASoundServerATakeRecordsThroughAlsaFromTheCardsDevice)
+{
+    // The card's capture device is a device of a private asoundrc: ALSA's pulse plugin on
+    // the default sink's monitor, so the take hears its own accompaniment.
+    const QString rc = home_.filePath("asoundrc");
+    QFile file(rc);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("pcm.chorvane_card {\n  type pulse\n  device \"chorvane_test.monitor\"\n}\n");
+    file.close();
+    const ScopedEnv alsa("ALSA_CONFIG_PATH", rc.toLocal8Bit());
+    const QString song = home_.path() + "/Tone Song.mp3";
+    ASSERT_TRUE(media_tools::MakeToneMp3(song, 3.0, 440, 660));
+
+    auto fakes = std::make_unique<mixer::FakeMixerLibraries>(false);
+    mixer::FakeCard card;
+    card.name = "Card";
+    card.lines = {{"Mic", true, false, 30000}, {"Stereo Mix", true, false, 30000}};
+    card.stereoLine = 1;
+    card.captureDevice = "chorvane_card";
+    fakes->state.cards = {card};
+    windows_ = std::make_unique<ProgramWindows>(std::move(fakes), programFolder_.toStdString());
+    TfrmMain& main = windows_->frmMain();
+    main.show();
+    SpinFor(100);
+    EXPECT_EQ(windows_->frmStereoMixer().sourceCount(), 2);
+    EXPECT_EQ(windows_->frmStereoMixer().SourceForTake(), "alsa:chorvane_card");
+
+    main.EditKaraokeFile->setText(song);
+    main.ButtonRecord->click();
+    ASSERT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+    ASSERT_TRUE(SpinUntil([&] { return main.takeState() == 0; }, 60000));
+    const media_tools::Stereo take = media_tools::Decode(main.takeOutput());
+    ASSERT_GT(take.seconds(), 1.5);
+    EXPECT_GT(media_tools::ToneLevel(take.left, take.rate, 440, 0.5, take.seconds() - 0.2), 0.1);
 }
 
 }  // namespace
