@@ -384,6 +384,7 @@ bool AudioEditorControl::PlaySound(int mode)
     playFrame_ = begin;
     playTimer_->start();
     update();
+    emit OnStartPlay();
     return true;
 }
 

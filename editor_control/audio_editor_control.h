@@ -131,6 +131,8 @@ signals:
     void OnBlockOperation(qint16 percent);
     void OnEndOperation();
     void OnEndPlay();
+    // Playing started (from the menu or the keyboard).
+    void OnStartPlay();
     // A long operation failed (the user's message); OnEndOperation follows.
     void OnOperationFailed(const QString& message);
     // The sound changed by an edit, an undo or redo, or a pasted file.

@@ -74,10 +74,11 @@ DecodeOutcome DecodeFile(const std::string& path, const DecodeOptions& options,
     GstElement* source = gst_element_factory_make("filesrc", nullptr);
     GstElement* decode = gst_element_factory_make("decodebin", nullptr);
     GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
-    GstElement* resample = gst_element_factory_make("audioresample", nullptr);
+    // The resampler only when a rate is asked for: passing through still costs time.
+    GstElement* resample = options.rate > 0 ? gst_element_factory_make("audioresample", nullptr) : nullptr;
     GstElement* filter = gst_element_factory_make("capsfilter", nullptr);
     GstElement* sink = gst_element_factory_make("appsink", nullptr);
-    if (!source || !decode || !convert || !resample || !filter || !sink) {
+    if (!source || !decode || !convert || (options.rate > 0 && !resample) || !filter || !sink) {
         for (GstElement* e : {source, decode, convert, resample, filter, sink})
             if (e) gst_object_unref(gst_object_ref_sink(e));
         outcome.error = "The GStreamer elements for decoding are missing (gstreamer1.0-plugins-base).";
@@ -91,8 +92,15 @@ DecodeOutcome DecodeFile(const std::string& path, const DecodeOptions& options,
     g_object_set(filter, "caps", caps, nullptr);
     gst_caps_unref(caps);
     g_object_set(sink, "sync", FALSE, "max-buffers", 32u, "drop", FALSE, "emit-signals", FALSE, nullptr);
-    gst_bin_add_many(GST_BIN(pipeline.get()), source, decode, convert, resample, filter, sink, nullptr);
-    if (!gst_element_link(source, decode) || !gst_element_link_many(convert, resample, filter, sink, nullptr)) {
+    gst_bin_add_many(GST_BIN(pipeline.get()), source, decode, convert, filter, sink, nullptr);
+    bool linked = gst_element_link(source, decode);
+    if (resample) {
+        gst_bin_add(GST_BIN(pipeline.get()), resample);
+        linked = linked && gst_element_link_many(convert, resample, filter, sink, nullptr);
+    } else {
+        linked = linked && gst_element_link_many(convert, filter, sink, nullptr);
+    }
+    if (!linked) {
         outcome.error = "The decoding pipeline could not be built.";
         return outcome;
     }

@@ -89,6 +89,7 @@ TfrmAudioEditor::TfrmAudioEditor(QWidget* centreOn) : QWidget(nullptr), centreOn
     // Edits made with the keyboard count as the menu's do.
     connect(NCTAudioEditor, &AudioEditorControl::OnSoundEdited, this, [this] { modified_ = true; });
     connect(NCTAudioEditor, &AudioEditorControl::OnClipboardFilled, this, [this] { popMenuPaste->setEnabled(true); });
+    connect(NCTAudioEditor, &AudioEditorControl::OnStartPlay, this, [this] { popMenuStop->setEnabled(true); });
 }
 
 TfrmAudioEditor::~TfrmAudioEditor() = default;

@@ -18,7 +18,8 @@ TEST(Playback, TheSelectionPlaysToItsEndWithAMovingCursor)
     ASSERT_TRUE(editor_test::WriteWav(path, editor_test::ToneSequence(3, 44100, 2), 44100, 2));
     AudioEditorControl control;
     control.resize(636, 323);
-    int ended = 0;
+    int started = 0, ended = 0;
+    QObject::connect(&control, &AudioEditorControl::OnStartPlay, [&] { ++started; });
     QObject::connect(&control, &AudioEditorControl::OnEndPlay, [&] { ++ended; });
     ASSERT_TRUE(control.OpenFile(QString::fromStdString(path)));
     ASSERT_TRUE(test_support::SpinUntil([&] { return control.HasSound(); }, 20000));
@@ -44,6 +45,7 @@ TEST(Playback, TheSelectionPlaysToItsEndWithAMovingCursor)
     test_support::SpinFor(200);
     control.StopSound();
     EXPECT_EQ(ended, 2);
+    EXPECT_EQ(started, 2);
     EXPECT_FALSE(control.IsPlaying());
     EXPECT_FALSE(control.PlaySound(3));
 }
