@@ -167,9 +167,15 @@ QWidget* TfrmMain::buildLeftPanel()
     });
     connect(History, &THistory::message, this, [this](const QString& text) { message_box::Show(this, text); });
     PageControl->addTab(SongTree->TabSheetSongList, SongTree->TabSheetSongList->windowTitle());
-    PageControl->addTab(History->ListViewHistory, QStringLiteral("录音历史"));
+    // The history tab's page holds the list, which keeps its own name.
+    auto* historyPage = new QWidget(PageControl);
+    historyPage->setObjectName("TabSheetHistory");
+    auto* historyLayout = new QVBoxLayout(historyPage);
+    historyLayout->setContentsMargins(0, 0, 0, 0);
+    historyLayout->addWidget(History->ListViewHistory);
+    PageControl->addTab(historyPage, QStringLiteral("录音历史"));
     // The history tab is the one shown at start.
-    PageControl->setCurrentWidget(History->ListViewHistory);
+    PageControl->setCurrentWidget(historyPage);
     layout->addWidget(PageControl, 1);
     auto* searchRow = new QHBoxLayout;
     EditSearch = SongTree->EditSearch;
@@ -193,6 +199,7 @@ QWidget* TfrmMain::buildRightPanel()
     fileGrid->setContentsMargins(6, 2, 6, 2);
     fileGrid->setVerticalSpacing(2);
     auto* labelKaraoke = new QLabel(tr("&Music:"), GroupBoxKaraokeFile);
+    labelKaraoke->setObjectName("LabelKaraokeFile");
     EditKaraokeFile = new QLineEdit(GroupBoxKaraokeFile);
     EditKaraokeFile->setObjectName("EditKaraokeFile");
     labelKaraoke->setBuddy(EditKaraokeFile);
@@ -278,8 +285,10 @@ void TfrmMain::createComponents()
     for (const Wanted& w : wanted) {
         std::string error;
         const HRESULT hr = component_shell::CreateControl(w.clsid, w.iid, w.slot, &error);
-        if (FAILED(hr) && componentError_.isEmpty())
-            componentError_ = tr("A part of Chorvane could not be loaded: %1").arg(QString::fromStdString(error));
+        if (FAILED(hr) && !componentError_) {
+            componentError_ = program_messages::Id::ComponentNotLoaded;
+            componentErrorDetail_ = QString::fromStdString(error);
+        }
     }
     if (recorder_) {
         const HRESULT hr = recorderEvents_.Connect(recorder_.get(), identity::DIID__INimAudioRecorderEvents, [this](DISPID id) {
@@ -290,18 +299,39 @@ void TfrmMain::createComponents()
             else if (id == nim_audio_recorder_dispid::OnError)
                 NimAudioRecorderError();
         });
-        if (FAILED(hr) && componentError_.isEmpty())
-            componentError_ = tr("The recorder's events could not be connected: %1").arg(QString::fromStdString(HResultText(hr)));
+        if (FAILED(hr) && !componentError_) {
+            componentError_ = program_messages::Id::RecorderEventsNotConnected;
+            componentErrorDetail_ = QString::fromStdString(HResultText(hr));
+        }
     }
     // Each control takes the data the window stores for it (the meter's grid, the extents).
     for (IUnknown* control : std::initializer_list<IUnknown*>{meter_.get(), recorder_.get(), player_.get(), file_.get()}) {
         const HRESULT hr = stored_control_data::Load(control);
-        if (FAILED(hr) && control && componentError_.isEmpty())
-            componentError_ = tr("The stored settings of a part of Chorvane could not be loaded: %1").arg(QString::fromStdString(HResultText(hr)));
+        if (FAILED(hr) && control && !componentError_) {
+            componentError_ = program_messages::Id::ControlDataNotLoaded;
+            componentErrorDetail_ = QString::fromStdString(HResultText(hr));
+        }
     }
     placeMeter();
     take_ = std::make_unique<TakeController>(
-        TakeComponents{player_.get(), recorder_.get(), file_.get(), meter_.get(), componentError_}, nullptr);
+        TakeComponents{player_.get(), recorder_.get(), file_.get(), meter_.get(), ComponentErrorText()}, nullptr);
+}
+
+QString TfrmMain::ComponentErrorText() const
+{
+    return componentError_ ? program_messages::Text(*componentError_).arg(componentErrorDetail_) : QString();
+}
+
+void TfrmMain::SetStartCaption(const QString& text)
+{
+    startCaption_ = text;
+    if (!take_->running()) ButtonRecord->setText(text);
+}
+
+void TfrmMain::SetStopCaption(const QString& text)
+{
+    stopCaption_ = text;
+    if (take_->running()) ButtonRecord->setText(text);
 }
 
 void TfrmMain::placeMeter()
@@ -331,8 +361,9 @@ void TfrmMain::paintEvent(QPaintEvent* event)
 {
     QMainWindow::paintEvent(event);
     if (firstPaint_) {
-        // FormPaint: the welcome dialog comes with its own window.
+        // FormPaint: the welcome dialog is shown by whoever listens.
         firstPaint_ = false;
+        emit firstPainted();
     }
 }
 

@@ -8,12 +8,15 @@
 #include "INimDXVideoPlayerObject.h"
 #include "INimVisualization.h"
 #include "event_sink.h"
+#include "language_loader.h"
+#include "program_messages.h"
 #include "recorder_values.h"
 #include "take_controller.h"
 
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QCheckBox;
@@ -36,6 +39,11 @@ class IMixerLibraries;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
+    // Texts the window keeps, set by name from the language file.
+    Q_PROPERTY(QString msgMessage1 READ noAccompanimentMessage WRITE SetNoAccompanimentMessage)
+    Q_PROPERTY(QString msgStereoMixerSetting READ stereoMixerMessage WRITE SetStereoMixerMessage)
+    Q_PROPERTY(QString buttonRecord READ startCaption WRITE SetStartCaption)
+    Q_PROPERTY(QString buttonStop READ stopCaption WRITE SetStopCaption)
 public:
     static constexpr int kClientWidth = 530;
     static constexpr int kClientHeight = 453;
@@ -80,6 +88,18 @@ public:
     void RestoreMicrophone();
     void RestoreRecordingLine();
 
+    // The language loader; the first show applies the language file with it. Windows
+    // that this window does not own are added to it by the wiring.
+    [[nodiscard]] TLanguageLoader& Language() { return language_; }
+    [[nodiscard]] const QString& noAccompanimentMessage() const { return noAccompanimentMessage_; }
+    [[nodiscard]] const QString& stereoMixerMessage() const { return stereoMixerMessage_; }
+    [[nodiscard]] const QString& startCaption() const { return startCaption_; }
+    [[nodiscard]] const QString& stopCaption() const { return stopCaption_; }
+    void SetNoAccompanimentMessage(const QString& text) { noAccompanimentMessage_ = text; }
+    void SetStereoMixerMessage(const QString& text) { stereoMixerMessage_ = text; }
+    void SetStartCaption(const QString& text);
+    void SetStopCaption(const QString& text);
+
     // ---- State read by the other windows and by tests ---------------------------------
     [[nodiscard]] uint8_t takeState() const { return take_->running() ? 1 : 0; }
     [[nodiscard]] const QString& takeOutput() const { return take_->output(); }
@@ -119,6 +139,8 @@ signals:
     // The recording source dialog should build its list (first show) or release it (close).
     void sourceListWanted();
     void sourceListReleased();
+    // The window was painted for the first time: the welcome dialog may follow.
+    void firstPainted();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -145,7 +167,11 @@ private:
     ComPtr<INimAudioFile> file_;
     ComPtr<INimVisualization> meter_;
     component_shell::EventConnection recorderEvents_;
-    QString componentError_;
+    // What failed while the components were created, shown in the language's words.
+    [[nodiscard]] QString ComponentErrorText() const;
+    std::optional<program_messages::Id> componentError_;
+    QString componentErrorDetail_;
+    TLanguageLoader language_{this};
     HWND meterWindow_ = 0;
 
     TfrmDisplay* display_ = nullptr;

@@ -14,7 +14,11 @@
 
 void TfrmMain::FormShow()
 {
-    if (!componentError_.isEmpty()) message_box::Show(this, componentError_);
+    // The texts of every window, before anything is shown in them.
+    if (common_) language_.ApplyLanguage(common_->LanguageFilePath());
+    const QString componentError = ComponentErrorText();
+    take_->SetMissingComponents(componentError);
+    if (!componentError.isEmpty()) message_box::Show(this, componentError);
     newerMixer_ = mixers_ ? mixers_->IsVistaOrLater() : true;
     FillDriverLists();
     PrepareMicrophone();

@@ -9,6 +9,7 @@
 #include "lyric_drawing.h"
 #include "message_box.h"
 #include "profile.h"
+#include "program_messages.h"
 #include "take_rules.h"
 
 #include <QCheckBox>
@@ -62,7 +63,7 @@ void TfrmMain::connectTake()
     connect(take_.get(), &TakeController::lyricsAt, this, &TfrmMain::DrawLyricsAt);
     connect(take_.get(), &TakeController::recordingFinished, this, [this](const QString& path) {
         History->TakeFinished(path);
-        statusBar()->showMessage(tr("Saved to %1").arg(QDir::toNativeSeparators(path)), kSavedMessageMs);
+        statusBar()->showMessage(program_messages::Text(program_messages::Id::SavedTo).arg(QDir::toNativeSeparators(path)), kSavedMessageMs);
         emit takeFinished(path);
     });
     connect(take_.get(), &TakeController::message, this, [this](const QString& text) { message_box::Show(this, text); });
@@ -82,7 +83,7 @@ void TfrmMain::BitBtnKaraokeFileClick()
 {
     QString start = lastAccompanimentFolder_;
     if (start.isEmpty()) start = DemoFolder();
-    const QString path = ChooseFile(this, tr("Choose an accompaniment"), start, kAccompanimentFilter);
+    const QString path = ChooseFile(this, program_messages::Text(program_messages::Id::ChooseAccompaniment), start, kAccompanimentFilter);
     if (path.isEmpty()) return;
     lastAccompanimentFolder_ = QFileInfo(path).absolutePath();
     AccompanimentChosen(path);
@@ -111,7 +112,7 @@ void TfrmMain::EditKaraokeFileChange()
 void TfrmMain::BitBtnLRCFileClick()
 {
     const QString start = QFileInfo(EditKaraokeFile->text()).absolutePath();
-    const QString path = ChooseFile(this, tr("Choose a lyric file"), start, kLyricFilter);
+    const QString path = ChooseFile(this, program_messages::Text(program_messages::Id::ChooseLyricFile), start, kLyricFilter);
     if (!path.isEmpty()) EditLRCFile->setText(path);
 }
 
@@ -146,6 +147,11 @@ QString TfrmMain::OutputFolder() const
 
 void TfrmMain::StartTake()
 {
+    // Without an accompaniment there is no take: the language file's message says so.
+    if (EditKaraokeFile->text().isEmpty()) {
+        message_box::Show(this, noAccompanimentMessage_);
+        return;
+    }
     if (bufferSize_ == 0) bufferSize_ = 16384;
     TakeRequest request;
     request.accompaniment = EditKaraokeFile->text();

@@ -1,6 +1,7 @@
 #include "Unit_common.h"
 
 #include "codepage.h"
+#include "language_choice.h"
 #include "profile.h"
 #include "recordings_folder.h"
 #include "shell.h"
@@ -225,7 +226,7 @@ void TfrmCommon::OpenSearchPage(const std::string& encodedText) const
 
 int32_t TfrmCommon::ReadLanguageNumber() const
 {
-    return profile::ReadInteger(configPath_, "common", "language", 2);
+    return language_choice::ReadLanguageNumber(configPath_);
 }
 
 bool TfrmCommon::ShowWelcomeDialogAtStart() const

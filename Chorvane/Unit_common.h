@@ -73,7 +73,8 @@ public:
     [[nodiscard]] static std::string EncodeSearchText(const std::string& text);
     // Search page + "?keyword=" + the already encoded text.
     void OpenSearchPage(const std::string& encodedText) const;
-    // Key `language` of section `common`, default 2, read at every call.
+    // Key `language` of section `common`, read at every call; without it the desktop's
+    // locale decides (zh_* gives 1, anything else 2).
     [[nodiscard]] int32_t ReadLanguageNumber() const;
     // Key `displayHelpDialog` of section `setting`, default 1: true exactly for 1.
     [[nodiscard]] bool ShowWelcomeDialogAtStart() const;

@@ -1,6 +1,7 @@
 #include "program_windows.h"
 
 #include "UnitDisplay.h"
+#include "UnitHelpDialog.h"
 #include "UnitLyric.h"
 #include "UnitMain.h"
 #include "Unit_common.h"
@@ -16,7 +17,8 @@
 #include <QCoreApplication>
 #include <QStatusBar>
 
-ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, const std::string& programFolder)
+ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, const std::string& programFolder,
+                               const std::string& dataFolder)
     : mixers_(mixers ? std::move(mixers) : mixer::LinkedMixerLibraries())
 {
     frmMain_ = std::make_unique<TfrmMain>();
@@ -26,7 +28,8 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
         frmCommon_ = std::make_unique<TfrmCommon>();
     } else {
         const std::string executableFolder = QCoreApplication::applicationDirPath().toStdString();
-        frmCommon_ = std::make_unique<TfrmCommon>(programFolder, TfrmCommon::DataFolderFor(executableFolder));
+        frmCommon_ = std::make_unique<TfrmCommon>(
+            programFolder, dataFolder.empty() ? TfrmCommon::DataFolderFor(executableFolder) : dataFolder);
     }
     frmMain_->SetPartners(frmDisplay_, frmLyric_.get(), frmCommon_.get(), mixers_.get());
     // The settings dialog loads config.ini at creation and hands its values to the main window.
@@ -37,6 +40,9 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
                                   main);
     frmSetting_->SetDefaultFolder([common = frmCommon_.get()] { return QString::fromStdString(common->DefaultOutputFolder()); });
     QObject::connect(main, &TfrmMain::driverListsFilled, frmSetting_, &TfrmSetting::SetDriverList);
+    // The welcome dialog greets the user at the first paint, while config.ini asks for it.
+    frmHelpDialog_ = new TfrmHelpDialog(*frmCommon_, main);
+    QObject::connect(main, &TfrmMain::firstPainted, frmHelpDialog_, &TfrmHelpDialog::ShowAtStart);
     frmDirectory_ = new TFrmDirectory(main);
     frmSetting_->SetFolderChooser(frmDirectory_);
     // The recording source dialog: built at the first show, rebuilt when the settings

@@ -1,7 +1,8 @@
 #pragma once
 // The program's windows and shared objects, created in their fixed order and living
 // until the program ends: the main window, the display window, the lyric holder,
-// the shared services, the settings dialog, the folder chooser and the mixer libraries.
+// the shared services, the settings dialog, the welcome dialog, the folder chooser and
+// the mixer libraries.
 
 #include "mixer_interfaces.h"
 
@@ -13,6 +14,7 @@ class TfrmDisplay;
 class TfrmLyric;
 class TfrmCommon;
 class TfrmSetting;
+class TfrmHelpDialog;
 class TFrmDirectory;
 class TfrmStereoMixer;
 class TfrmAudioEditor;
@@ -21,9 +23,10 @@ class ProgramWindows {
 public:
     // `mixers` replaces the linked mixer libraries (tests pass fakes); nullptr uses
     // the real ones. A non-empty `programFolder` replaces the one the program finds
-    // for itself (tests give each run its own config.ini and output folder).
+    // for itself (tests give each run its own config.ini and output folder), and a
+    // non-empty `dataFolder` the folder "language/" and "skins/" are read from.
     explicit ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers = nullptr,
-                            const std::string& programFolder = {});
+                            const std::string& programFolder = {}, const std::string& dataFolder = {});
     ~ProgramWindows();
     ProgramWindows(const ProgramWindows&) = delete;
     ProgramWindows& operator=(const ProgramWindows&) = delete;
@@ -33,6 +36,7 @@ public:
     TfrmLyric& frmLyric() { return *frmLyric_; }
     TfrmCommon& frmCommon() { return *frmCommon_; }
     TfrmSetting& frmSetting() { return *frmSetting_; }
+    TfrmHelpDialog& frmHelpDialog() { return *frmHelpDialog_; }
     TFrmDirectory& frmDirectory() { return *frmDirectory_; }
     TfrmStereoMixer& frmStereoMixer() { return *frmStereoMixer_; }
     TfrmAudioEditor& frmAudioEditor() { return *frmAudioEditor_; }
@@ -44,6 +48,7 @@ private:
     std::unique_ptr<TfrmLyric> frmLyric_;
     std::unique_ptr<TfrmCommon> frmCommon_;
     TfrmSetting* frmSetting_;      // child window of the main window
+    TfrmHelpDialog* frmHelpDialog_;  // child window of the main window
     TFrmDirectory* frmDirectory_;  // child window of the main window
     TfrmStereoMixer* frmStereoMixer_;  // child window of the main window
     std::unique_ptr<TfrmAudioEditor> frmAudioEditor_;  // a window of its own

@@ -2,6 +2,7 @@
 
 #include "Unit_common_directory.h"
 #include "autorun.h"
+#include "language_choice.h"
 #include "message_box.h"
 
 #include <QCheckBox>
@@ -23,7 +24,7 @@ QComboBox* ListOf(QWidget* parent, const char* name, const std::array<const char
 {
     auto* box = new QComboBox(parent);
     box->setObjectName(QString::fromLatin1(name));
-    for (const char* text : texts) box->addItem(QString::fromLatin1(text));  // fixed texts, never translated
+    for (const char* text : texts) box->addItem(QString::fromUtf8(text));  // fixed texts, never translated
     box->setGeometry(where);
     return box;
 }
@@ -44,6 +45,22 @@ Widget* Named(Widget* widget, const char* name, QRect where)
     return widget;
 }
 
+// The language list: each language in its own words, never translated.
+constexpr std::array<const char*, 2> kLanguageTexts = {"English", "\u4E2D\u6587"};
+int32_t LanguageOfIndex(int index)
+{
+    return index == 1 ? language_choice::kChinese : language_choice::kEnglish;
+}
+int IndexOfLanguage(int32_t number)
+{
+    return number == language_choice::kChinese ? 1 : 0;
+}
+// Every number but 1 is English.
+int32_t Normalised(int32_t number)
+{
+    return LanguageOfIndex(IndexOfLanguage(number));
+}
+
 // Selects the entry, or none when the index lies outside the list.
 void SelectOrNone(QComboBox* box, int32_t index)
 {
@@ -62,6 +79,7 @@ TfrmSetting::TfrmSetting(std::string configPath, Handover handover, QWidget* par
     setFixedSize(kClientWidth, kClientHeight);
     setModal(false);
     buildControls();
+    runningLanguage_ = Normalised(language_choice::ReadLanguageNumber(configPath_));
     LoadSettings();
 }
 
@@ -95,9 +113,16 @@ void TfrmSetting::buildControls()
     CheckBoxAutoConfig = Named(new QCheckBox(tr("Auto Config"), this), "CheckBoxAutoConfig", {8, 244, 110, 18});
     CheckBoxAutoRun = Named(new QCheckBox(tr("Auto Run"), this), "CheckBoxAutoRun", {127, 244, 110, 18});
 
-    ButtonOK = Named(new QPushButton(tr("OK"), this), "ButtonOK", {8, 264, 73, 23});
-    ButtonCancel = Named(new QPushButton(tr("Cancel"), this), "ButtonCancel", {86, 264, 73, 23});
-    ButtonDefault = Named(new QPushButton(tr("Default"), this), "ButtonDefault", {164, 264, 73, 23});
+    LabelLanguage = LabelOf(this, "LabelLanguage", tr("Language"), {8, 266, 88, kRowHeight});
+    ComboBoxLanguage = ListOf(this, "ComboBoxLanguage", kLanguageTexts, {98, 266, 139, kRowHeight});
+    LabelLanguageNotice = LabelOf(this, "LabelLanguageNotice", tr("Applies at the next start"), {8, 288, 229, 18});
+    LabelLanguageNotice->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LabelLanguageNotice->setVisible(false);
+    connect(ComboBoxLanguage, &QComboBox::currentIndexChanged, this, &TfrmSetting::UpdateLanguageNotice);
+
+    ButtonOK = Named(new QPushButton(tr("OK"), this), "ButtonOK", {8, 310, 73, 23});
+    ButtonCancel = Named(new QPushButton(tr("Cancel"), this), "ButtonCancel", {86, 310, 73, 23});
+    ButtonDefault = Named(new QPushButton(tr("Default"), this), "ButtonDefault", {164, 310, 73, 23});
     ButtonOK->setAutoDefault(false);
     ButtonCancel->setAutoDefault(false);
     ButtonDefault->setAutoDefault(false);
@@ -127,6 +152,9 @@ void TfrmSetting::LoadSettings()
     if (defaultFolder_) EditOutputFolder->setPlaceholderText(defaultFolder_());
     CheckBoxAutoRun->setChecked(s.autoRun);
     CheckBoxAutoConfig->setChecked(s.autoConfig);
+    storedLanguage_ = Normalised(language_choice::ReadLanguageNumber(configPath_));
+    ComboBoxLanguage->setCurrentIndex(IndexOfLanguage(storedLanguage_));
+    UpdateLanguageNotice();
     if (handover_.values) handover_.values(recorder_settings::ToWorkingValues(s));
 }
 
@@ -149,9 +177,19 @@ void TfrmSetting::SaveSettings()
 {
     const recorder_settings::StoredSettings s = fromControls();
     recorder_settings::Write(configPath_, s);
+    const int32_t language = LanguageOfIndex(ComboBoxLanguage->currentIndex());
+    if (language != storedLanguage_) {
+        language_choice::WriteLanguageNumber(configPath_, language);
+        storedLanguage_ = language;
+    }
     SetAutoRun(s.autoRun);
     if (handover_.values) handover_.values(recorder_settings::ToWorkingValues(s));
     if (handover_.bufferSize) handover_.bufferSize(s.bufferSize);
+}
+
+void TfrmSetting::UpdateLanguageNotice()
+{
+    LabelLanguageNotice->setVisible(LanguageOfIndex(ComboBoxLanguage->currentIndex()) != runningLanguage_);
 }
 
 void TfrmSetting::ResetSettings()

@@ -21,7 +21,7 @@ class TfrmSetting : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 245;
-    static constexpr int kClientHeight = 289;
+    static constexpr int kClientHeight = 335;  // 289, and a row for the language list
 
     // Where the values go: all but the buffer size at every load and save, the buffer
     // size only on a save.
@@ -72,6 +72,11 @@ public:
     QPushButton* ButtonOutputFolder = nullptr;
     QCheckBox* CheckBoxAutoConfig = nullptr;
     QCheckBox* CheckBoxAutoRun = nullptr;
+    // The language of the program's texts (English, 中文): key `language` of section
+    // `common`, written on OK when changed; it applies at the next start, as the notice says.
+    QLabel* LabelLanguage = nullptr;
+    QComboBox* ComboBoxLanguage = nullptr;
+    QLabel* LabelLanguageNotice = nullptr;
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
     QPushButton* ButtonDefault = nullptr;
@@ -85,10 +90,14 @@ protected:
 
 private:
     void buildControls();
+    // The notice shows while the chosen language is not the one running.
+    void UpdateLanguageNotice();
     [[nodiscard]] recorder_settings::StoredSettings fromControls() const;
 
     std::string configPath_;
     Handover handover_;
     TFrmDirectory* chooser_ = nullptr;
     std::function<QString()> defaultFolder_;
+    int32_t storedLanguage_ = 2;   // as last loaded, 1 or 2
+    int32_t runningLanguage_ = 2;  // as loaded at creation: the language of this run
 };

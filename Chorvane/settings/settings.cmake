@@ -4,7 +4,8 @@ include_guard(GLOBAL)
 add_library(chorvane_settings_values STATIC
   ${CMAKE_CURRENT_LIST_DIR}/recorder_values.cpp
   ${CMAKE_CURRENT_LIST_DIR}/recordings_folder.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/autorun.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/autorun.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/language_choice.cpp)
 # message_box.h (ProgramError) lies one folder up.
 target_include_directories(chorvane_settings_values PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_CURRENT_LIST_DIR}/..)
 target_link_libraries(chorvane_settings_values PUBLIC platform_text Qt6::Core)

@@ -66,14 +66,6 @@ TfrmDisplay::TfrmDisplay(QWidget* mainWindow)
     connect(imageDisplay_, &TImageDisplay::popupRequested, this, &TfrmDisplay::openPopup);
 }
 
-void TfrmDisplay::SetTexts(const QString& caption, const QString& pause, const QString& stop, const QString& fullScreen)
-{
-    if (!caption.isEmpty()) setWindowTitle(caption);
-    if (!pause.isEmpty()) pauseAction_->setText(pause);
-    if (!stop.isEmpty()) stopAction_->setText(stop);
-    if (!fullScreen.isEmpty()) fullScreenAction_->setText(fullScreen);
-}
-
 void TfrmDisplay::ClearPicture()
 {
     imageDisplay_->picture().fill(Qt::black);

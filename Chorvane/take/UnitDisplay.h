@@ -66,8 +66,6 @@ public:
     void PopupMenuStopClick();
     void PopupMenuFullScreenClick() { ToggleFullScreen(); }
     void ToggleFullScreen();
-    // Texts from the language file.
-    void SetTexts(const QString& caption, const QString& pause, const QString& stop, const QString& fullScreen);
 
 signals:
     // The player's graph reported an event (EC_COMPLETE, EC_ERRORABORT ...).

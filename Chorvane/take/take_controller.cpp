@@ -3,6 +3,7 @@
 #include "UnitLyric.h"
 #include "lyric_drawing.h"
 #include "message_box.h"
+#include "program_messages.h"
 #include "take_rules.h"
 
 #include <QDir>
@@ -10,6 +11,9 @@
 #include <QFileInfo>
 
 namespace {
+
+using program_messages::Id;
+using program_messages::Text;
 
 constexpr LONG EC_COMPLETE = 0x01;
 constexpr LONG EC_ERRORABORT = 0x03;
@@ -32,18 +36,18 @@ private:
 QString ReasonText(HRESULT hr)
 {
     switch (hr) {
-    case HRESULT_FROM_WIN32(ERROR_DISK_FULL): return QObject::tr("the disk is full");
-    case E_ACCESSDENIED: return QObject::tr("permission denied");
-    case HRESULT_FROM_WIN32(ERROR_WRITE_PROTECT): return QObject::tr("the disk is read-only");
-    case HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND): return QObject::tr("the folder does not exist");
-    case E_OUTOFMEMORY: return QObject::tr("there is not enough memory");
+    case HRESULT_FROM_WIN32(ERROR_DISK_FULL): return Text(Id::ReasonDiskFull);
+    case E_ACCESSDENIED: return Text(Id::ReasonPermissionDenied);
+    case HRESULT_FROM_WIN32(ERROR_WRITE_PROTECT): return Text(Id::ReasonReadOnly);
+    case HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND): return Text(Id::ReasonFolderMissing);
+    case E_OUTOFMEMORY: return Text(Id::ReasonOutOfMemory);
     default: return QString::fromStdString(HResultText(hr)).toLower();
     }
 }
 
 void Check(HRESULT hr, const QString& what)
 {
-    if (FAILED(hr)) throw ProgramError(what + QStringLiteral(": ") + ReasonText(hr) + QLatin1Char('.'));
+    if (FAILED(hr)) throw ProgramError(Text(Id::Problem).arg(what, ReasonText(hr)));
 }
 
 }  // namespace
@@ -84,10 +88,9 @@ void TakeController::StartTake(const TakeRequest& request)
 
 void TakeController::StartSteps(const TakeRequest& request)
 {
-    if (request.accompaniment.isEmpty()) throw ProgramError(tr("Please choose an accompaniment file first."));
+    if (request.accompaniment.isEmpty()) throw ProgramError(Text(Id::NoAccompaniment));
     if (!c_.missingComponents.isEmpty() || !c_.player || !c_.recorder || !c_.file || !c_.meter)
-        throw ProgramError(c_.missingComponents.isEmpty() ? tr("A part of Chorvane could not be loaded; please reinstall it.")
-                                                          : c_.missingComponents);
+        throw ProgramError(c_.missingComponents.isEmpty() ? Text(Id::ComponentMissing) : c_.missingComponents);
     const QString folder = take_rules::TrimTrailingSeparators(request.outputFolder);
     if (const QString problem = take_rules::OutputFolderProblem(folder); !problem.isEmpty()) throw ProgramError(problem);
     QDir().mkpath(folder);  // a folder that cannot be made shows when the file is created
@@ -99,7 +102,7 @@ void TakeController::StartSteps(const TakeRequest& request)
         try {
             lyrics_->LoadLyricFile(QFile::encodeName(request.lyricPath).toStdString());
         } catch (const std::exception& e) {
-            throw ProgramError(tr("The lyric file \"%1\" could not be read: %2").arg(request.lyricPath, QString::fromStdString(e.what())));
+            throw ProgramError(Text(Id::LyricFileUnreadable).arg(request.lyricPath, QString::fromStdString(e.what())));
         }
         lyricsLoaded_ = true;
         drawnLine_ = -1;
@@ -126,23 +129,22 @@ void TakeController::StartSteps(const TakeRequest& request)
 
 void TakeController::StartRecording(const QString& outputPath, const TakeRequest& request)
 {
-    Check(c_.meter->Start(), tr("The level meter could not be started"));
+    Check(c_.meter->Start(), Text(Id::MeterNotStarted));
     meterStarted_ = true;
-    Check(c_.file->SetFormat(1), tr("The recording format could not be set"));
+    Check(c_.file->SetFormat(1), Text(Id::FormatNotSet));
     // MP3 recordings are always stereo, 44100 samples per second, 16 bits.
-    Check(c_.file->SetAudioFormat(2, 44100, 16), tr("The recording format could not be set"));
-    Check(c_.file->SetMP3BitRate(request.mp3BitRate), tr("The MP3 bit rate could not be set"));
+    Check(c_.file->SetAudioFormat(2, 44100, 16), Text(Id::FormatNotSet));
+    Check(c_.file->SetMP3BitRate(request.mp3BitRate), Text(Id::BitRateNotSet));
     const HRESULT created = c_.file->CreateAudioFile(QFile::encodeName(outputPath).toStdString());
-    if (FAILED(created)) throw ProgramError(FileProblem(created, tr("The recording file \"%1\" could not be created").arg(outputPath)));
+    if (FAILED(created)) throw ProgramError(FileProblem(created, Text(Id::FileNotCreated).arg(outputPath)));
     fileOpen_ = true;
-    Check(c_.recorder->SetAudioFormat(2, 44100, 16), tr("The recording format could not be set"));
+    Check(c_.recorder->SetAudioFormat(2, 44100, 16), Text(Id::FormatNotSet));
     bufferSize_ = request.bufferSize > 0 ? request.bufferSize : 16384;
-    Check(c_.recorder->put_buffersize(bufferSize_), tr("The capture buffer size could not be set"));
-    Check(c_.recorder->put_Source(request.source), tr("The recording source could not be set"));
+    Check(c_.recorder->put_buffersize(bufferSize_), Text(Id::BufferSizeNotSet));
+    Check(c_.recorder->put_Source(request.source), Text(Id::SourceNotSet));
     const HRESULT started = c_.recorder->StartRecord();
     if (FAILED(started))
-        throw ProgramError(tr("Recording could not be started: the sound system's recording source does not answer. "
-                              "Check that the sound server is running and a recording source is chosen."));
+        throw ProgramError(Text(Id::RecordingNotStarted));
     recording_ = true;
 }
 
@@ -155,8 +157,8 @@ void TakeController::StartPlayback(const TakeRequest& request)
     const HRESULT played = c_.player->Play();
     if (FAILED(played)) {
         const QString why = PlayerError();
-        throw ProgramError(why.isEmpty() ? tr("The accompaniment \"%1\" cannot be played.").arg(request.accompaniment)
-                                         : tr("The accompaniment \"%1\" cannot be played: %2").arg(request.accompaniment, why));
+        throw ProgramError(why.isEmpty() ? Text(Id::AccompanimentNotPlayable).arg(request.accompaniment)
+                                         : Text(Id::AccompanimentNotPlayableBecause).arg(request.accompaniment, why));
     }
     playing_ = true;
 }
@@ -171,9 +173,8 @@ QString TakeController::PlayerError() const
 QString TakeController::FileProblem(HRESULT hr, const QString& doing) const
 {
     if (hr == HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND))
-        return tr("Chorvane cannot make MP3 files: the MP3 encoder library \"libmp3lame.so.0\" is not installed. "
-                  "Install it (on Debian or Ubuntu: sudo apt install libmp3lame0) and sing again.");
-    return doing + QStringLiteral(": ") + ReasonText(hr) + QLatin1Char('.');
+        return Text(Id::EncoderMissing);
+    return Text(Id::Problem).arg(doing, ReasonText(hr));
 }
 
 void TakeController::RollBack()
@@ -204,27 +205,27 @@ QString TakeController::Finish()
 {
     QString firstError;
     auto step = [&](HRESULT hr, const QString& what) {
-        if (FAILED(hr) && firstError.isEmpty()) firstError = what + QStringLiteral(": ") + ReasonText(hr) + QLatin1Char('.');
+        if (FAILED(hr) && firstError.isEmpty()) firstError = Text(Id::Problem).arg(what, ReasonText(hr));
     };
     monitor_->Stop();
     lyricTimer_->Stop();
-    if (playing_) step(c_.player->Stop(), tr("The accompaniment could not be stopped"));
+    if (playing_) step(c_.player->Stop(), Text(Id::AccompanimentNotStopped));
     playing_ = false;
     // The capture hands out what it still holds (through RecorderData) before the
     // file is finished.
-    if (recording_) step(c_.recorder->StopRecord(), tr("Recording could not be stopped cleanly"));
+    if (recording_) step(c_.recorder->StopRecord(), Text(Id::RecordingNotStopped));
     recording_ = false;
     if (fileOpen_) {
         fileOpen_ = false;
         const HRESULT closed = c_.file->CloseAudioFile();
         if (FAILED(closed) && firstError.isEmpty())
-            firstError = FileProblem(closed, tr("The recording file \"%1\" could not be finished").arg(output_));
+            firstError = FileProblem(closed, Text(Id::FileNotFinished).arg(output_));
         if (bytesWritten_ > 0)
             emit recordingFinished(output_);
         else
             QFile::remove(output_);  // nothing was captured: no empty recording is left
     }
-    if (meterStarted_) step(c_.meter->Stop(), tr("The level meter could not be stopped"));
+    if (meterStarted_) step(c_.meter->Stop(), Text(Id::MeterNotStopped));
     meterStarted_ = false;
     lyricsLoaded_ = false;
     state_ = State::Idle;
@@ -243,12 +244,10 @@ void TakeController::End(EndReason reason)
 {
     const QString error = Finish();
     if (reason == EndReason::SourceLost)
-        emit message(tr("The recording source stopped delivering sound (the sound server or the recording device went "
-                        "away), so the take has ended. Everything recorded until then is saved in \"%1\".").arg(output_));
+        emit message(Text(Id::SourceLost).arg(output_));
     else if (reason == EndReason::PlaybackAborted)
-        emit message(tr("The accompaniment \"%1\" stopped playing%2, so the take has ended. The recording so far is "
-                        "saved in \"%3\".")
-                         .arg(accompaniment_, playbackError_.isEmpty() ? QString() : QStringLiteral(": ") + playbackError_, output_));
+        emit message(playbackError_.isEmpty() ? Text(Id::PlaybackAborted).arg(accompaniment_, output_)
+                                              : Text(Id::PlaybackAbortedBecause).arg(accompaniment_, playbackError_, output_));
     if (!error.isEmpty()) emit message(error);
 }
 
@@ -270,8 +269,7 @@ void TakeController::RecorderData()
     // Told once per take; capture goes on, and the file keeps everything written before.
     if (!writeErrorShown_) {
         writeErrorShown_ = true;
-        emit message(FileProblem(hr, tr("The recording could not be written to \"%1\"").arg(output_)) +
-                     QLatin1Char(' ') + tr("Everything written until then is kept."));
+        emit message(FileProblem(hr, Text(Id::WriteFailed).arg(output_)) + QLatin1Char(' ') + Text(Id::WrittenKept));
     }
 }
 

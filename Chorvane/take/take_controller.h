@@ -59,6 +59,8 @@ public:
     ~TakeController() override;
 
     void SetLyrics(TfrmLyric* lyrics) { lyrics_ = lyrics; }
+    // The text a take shows when a component is missing, once the language is known.
+    void SetMissingComponents(const QString& text) { c_.missingComponents = text; }
 
     // The sing button: starts a take, or ends the running one.
     void StartTake(const TakeRequest& request);

@@ -1,5 +1,7 @@
 #include "take_rules.h"
 
+#include "program_messages.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QObject>
@@ -82,11 +84,9 @@ QString OutputFolderProblem(const QString& folder)
             control = true;
         }
     if (control)
-        return QObject::tr("The output folder \"%1\" contains control characters. "
-                           "Please choose another folder in the settings.").arg(shown);
+        return program_messages::Text(program_messages::Id::FolderControlCharacters).arg(shown);
     if (!QDir::isAbsolutePath(folder))
-        return QObject::tr("The output folder \"%1\" is not a full path (it must start with \"/\"). "
-                           "Please choose the folder again in the settings.").arg(folder);
+        return program_messages::Text(program_messages::Id::FolderNotFullPath).arg(folder);
     return {};
 }
 

@@ -57,7 +57,7 @@ protected:
 TEST_F(SettingsDialog, WithoutConfigItShowsTheDefaultsAndHandsThemOverAtCreation)
 {
     const auto dialog = Make();
-    EXPECT_EQ(dialog->size(), QSize(245, 289));
+    EXPECT_EQ(dialog->size(), QSize(245, 335));  // with the language row
     EXPECT_EQ(dialog->ComboBoxWAVFrequency->itemText(0), "8000   hertz");
     EXPECT_EQ(dialog->ComboBoxWAVBitsPerSample->itemText(1), "16 bits per sample ");
     dialog->show();
