@@ -12,6 +12,7 @@
 #include "UnitAudioEditor.h"
 #include "UnitHistory.h"
 #include "message_box.h"
+#include "UnitSkin.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -83,6 +84,8 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
         editor->activateWindow();
         RunHandler(editor, [editor, &path] { editor->OpenInEditor(path); });
     });
+    // The saved skin at the main window's first show; the skin message at any time.
+    skinChoice_ = new TSkinChoice(main, *frmCommon_);
     // Until the Options menu comes, Ctrl+Alt+S opens the settings.
     auto* openSettings = new QAction(main);
     openSettings->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+S")));

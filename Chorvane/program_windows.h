@@ -18,6 +18,7 @@ class TfrmHelpDialog;
 class TFrmDirectory;
 class TfrmStereoMixer;
 class TfrmAudioEditor;
+class TSkinChoice;
 
 class ProgramWindows {
 public:
@@ -40,6 +41,7 @@ public:
     TFrmDirectory& frmDirectory() { return *frmDirectory_; }
     TfrmStereoMixer& frmStereoMixer() { return *frmStereoMixer_; }
     TfrmAudioEditor& frmAudioEditor() { return *frmAudioEditor_; }
+    TSkinChoice& skinChoice() { return *skinChoice_; }
 
 private:
     std::unique_ptr<mixer::IMixerLibraries> mixers_;
@@ -52,4 +54,5 @@ private:
     TFrmDirectory* frmDirectory_;  // child window of the main window
     TfrmStereoMixer* frmStereoMixer_;  // child window of the main window
     std::unique_ptr<TfrmAudioEditor> frmAudioEditor_;  // a window of its own
+    TSkinChoice* skinChoice_;  // child of the main window
 };
