@@ -70,8 +70,8 @@ public:
     virtual ~IMixerLibraries() = default;
     // True when a Pulse-compatible sound server answers: the newer path (endpoints);
     // false selects the older path (mixer lines).
-    // Asked once per run: the real libraries decide at start (off the UI thread, within
-    // 300 ms) and answer every later call from memory.
+    // Asked once per run: the real libraries decide at start, off the UI thread, and
+    // answer every later call from memory.
     virtual bool IsVistaOrLater() = 0;
     virtual INimAudioMixerXP& XP() = 0;
     virtual INimAudioMixerXPPlay& XPPlay() = 0;

@@ -48,13 +48,15 @@ public:
     void GetEndPointId(int32_t endpoint, char16_t* buffer) override { ::GetEndPointId(endpoint, buffer); }
 };
 
-// How long the one check "a sound server answers" may take.
-constexpr auto kServerCheckLimit = std::chrono::milliseconds(300);
+// How long the one check "a sound server answers" may take. It runs off the UI thread
+// from the start, so only a first show that comes very early waits for the rest of it;
+// a missing server answers at once, only a hung one takes this long.
+constexpr auto kServerCheckLimit = std::chrono::milliseconds(1000);
 
 class LinkedLibraries final : public IMixerLibraries {
 public:
     // The check starts with the libraries, on a thread of its own, so the first show
-    // of the main window finds it done or waits for the rest of its 300 ms at most.
+    // of the main window finds it done.
     LinkedLibraries() : serverCheck_(std::async(std::launch::async, [] { return PulseServerAnswers(kServerCheckLimit); })) {}
 
     bool IsVistaOrLater() override
