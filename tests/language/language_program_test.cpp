@@ -173,11 +173,7 @@ TEST_F(ProgramLanguage, AWindowThatArrivesWithMatchingNamesReceivesItsTexts)
 {
     windows_ = std::make_unique<ProgramWindows>(std::make_unique<mixer::FakeMixerLibraries>(true),
                                                 folder_.path().toStdString());
-    // A recording source dialog and an editor window, as their own pieces will make them.
-    auto* mixer = new QWidget(&main(), Qt::Dialog);
-    mixer->setObjectName("frmStereoMixer");
-    auto* notice = new QLabel("built-in", mixer);
-    notice->setObjectName("LabelNotice");
+    // A window that the main window does not own, registered by the wiring.
     QWidget editor;
     editor.setObjectName("frmAudioEditor");
     auto* menu = new QMenu(&editor);
@@ -186,8 +182,11 @@ TEST_F(ProgramLanguage, AWindowThatArrivesWithMatchingNamesReceivesItsTexts)
     main().Language().AddWindow(&editor);
     main().show();
     test_support::SpinFor(50);
+    // The recording source dialog, which arrived with its names, has its texts.
+    QWidget* mixer = main().Language().FindWindow("frmStereoMixer");
+    ASSERT_NE(mixer, nullptr);
     EXPECT_EQ(mixer->windowTitle(), "Recording Source");
-    EXPECT_EQ(notice->text(), Shipped("en.ini", "frmStereoMixer", "LabelNotice"));
+    EXPECT_EQ(CaptionOf(TLanguageLoader::FindControl(mixer, "LabelNotice")), Shipped("en.ini", "frmStereoMixer", "LabelNotice"));
     EXPECT_EQ(editor.windowTitle(), "Audio Editor");
     EXPECT_TRUE(spliter->isSeparator());
     EXPECT_EQ(editor.property("saveQuestion").toString(), Shipped("en.ini", "frmAudioEditor", "msgSaveNotice"));
