@@ -6,6 +6,7 @@
 #include "window_handles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QMenu>
 #include <QPushButton>
@@ -45,7 +46,8 @@ TEST_F(SkinProgramTest, ChoosingSkin5SavesItBeforeItShowsAndTheNextStartAppliesI
 TEST_F(SkinProgramTest, AConfigThatCannotBeWrittenStillChangesTheSkinAndSaysWhy)
 {
     Start();
-    QDir(folder_.path()).mkdir("config.ini");  // a folder where the file should go
+    const QString config = QString::fromStdString(windows_->frmCommon().ConfigPath());
+    ASSERT_TRUE(QFile::remove(config) && QDir().mkdir(config));  // a folder where the file should go
     try {
         skins().ChooseSkin(2);
         ADD_FAILURE() << "no error";

@@ -33,6 +33,8 @@ protected:
         windows_.reset();
         windows_ = std::make_unique<ProgramWindows>(std::make_unique<mixer::FakeMixerLibraries>(true),
                                                     folder_.path().toStdString());
+        // The welcome dialog would take the keyboard from the main window.
+        profile::WriteString(windows_->frmCommon().ConfigPath(), "setting", "displayHelpDialog", "0");
         if (savedSkin) profile::WriteString(windows_->frmCommon().ConfigPath(), "skin", "skin", std::to_string(*savedSkin));
         main().show();
         test_support::SpinFor(30);
