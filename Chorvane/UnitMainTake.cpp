@@ -11,6 +11,7 @@
 #include "profile.h"
 #include "program_messages.h"
 #include "take_rules.h"
+#include "voice_mix_settings.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -161,6 +162,11 @@ void TfrmMain::StartTake()
     request.bufferSize = bufferSize_;
     request.balance = take_rules::BalanceFor(CheckBoxLeftChannel->isChecked(), CheckBoxRightChannel->isChecked());
     request.videoWindow = display_ ? display_->handle() : 0;
+    const voice_mix::VoiceChoice voice = voice_mix::ReadVoiceChoice(configPath().toStdString());
+    request.voiceMix = voice.enabled;
+    request.voiceSource = voice.source;
+    request.hearVoice = voice.hearVoice;
+    request.configPath = configPath().toStdString();
     if (recordingSource_) request.source = recordingSource_();
     take_->StartTake(request);
 }

@@ -5,6 +5,7 @@
 #include "message_box.h"
 #include "program_messages.h"
 #include "take_rules.h"
+#include "voice_take.h"
 
 #include <QDir>
 #include <QFile>
@@ -131,13 +132,16 @@ void TakeController::StartRecording(const QString& outputPath, const TakeRequest
 {
     Check(c_.meter->Start(), Text(Id::MeterNotStarted));
     meterStarted_ = true;
-    Check(c_.file->SetFormat(1), Text(Id::FormatNotSet));
-    // MP3 recordings are always stereo, 44100 samples per second, 16 bits.
-    Check(c_.file->SetAudioFormat(2, 44100, 16), Text(Id::FormatNotSet));
-    Check(c_.file->SetMP3BitRate(request.mp3BitRate), Text(Id::BitRateNotSet));
-    const HRESULT created = c_.file->CreateAudioFile(QFile::encodeName(outputPath).toStdString());
-    if (FAILED(created)) throw ProgramError(FileProblem(created, Text(Id::FileNotCreated).arg(outputPath)));
-    fileOpen_ = true;
+    voiceMix_ = request.voiceMix;
+    if (!voiceMix_) {
+        Check(c_.file->SetFormat(1), Text(Id::FormatNotSet));
+        // MP3 recordings are always stereo, 44100 samples per second, 16 bits.
+        Check(c_.file->SetAudioFormat(2, 44100, 16), Text(Id::FormatNotSet));
+        Check(c_.file->SetMP3BitRate(request.mp3BitRate), Text(Id::BitRateNotSet));
+        const HRESULT created = c_.file->CreateAudioFile(QFile::encodeName(outputPath).toStdString());
+        if (FAILED(created)) throw ProgramError(FileProblem(created, Text(Id::FileNotCreated).arg(outputPath)));
+        fileOpen_ = true;
+    }
     Check(c_.recorder->SetAudioFormat(2, 44100, 16), Text(Id::FormatNotSet));
     bufferSize_ = request.bufferSize > 0 ? request.bufferSize : 16384;
     Check(c_.recorder->put_buffersize(bufferSize_), Text(Id::BufferSizeNotSet));
@@ -146,6 +150,38 @@ void TakeController::StartRecording(const QString& outputPath, const TakeRequest
     if (FAILED(started))
         throw ProgramError(Text(Id::RecordingNotStarted));
     recording_ = true;
+    if (voiceMix_) StartVoice(outputPath, request);
+}
+
+void TakeController::StartVoice(const QString& outputPath, const TakeRequest& request)
+{
+    if (!voice_) {
+        voice_ = std::make_unique<voice_mix::VoiceTake>();
+        connect(voice_.get(), &voice_mix::VoiceTake::mixFinished, this, &TakeController::VoiceMixed);
+    }
+    voice_mix::VoiceTakeRequest voice;
+    voice.output = outputPath;
+    voice.accompaniment = request.accompaniment;
+    voice.balance = request.balance;
+    voice.bitRate = request.mp3BitRate;
+    voice.choice = {true, request.voiceSource, request.hearVoice};
+    voice.configPath = request.configPath;
+    // The heard position, to the middle of its millisecond.
+    voice.musicNs = [player = c_.player]() -> int64_t {
+        LONG ms = 0;
+        return player->GetCurrentPositionMs(&ms) == S_OK ? int64_t(ms) * 1000000 + 500000 : -1;
+    };
+    if (const QString problem = voice_->Begin(voice); !problem.isEmpty()) throw ProgramError(problem);
+}
+
+void TakeController::VoiceMixed(const QString& output, const QString& voicePath, const QString& error)
+{
+    // The take's file when the mix was made, otherwise the voice alone: nothing sung is lost.
+    if (QFileInfo(output).isFile())
+        emit recordingFinished(output);
+    else if (QFileInfo(voicePath).isFile())
+        emit recordingFinished(voicePath);
+    if (!error.isEmpty()) emit message(error);
 }
 
 void TakeController::StartPlayback(const TakeRequest& request)
@@ -189,6 +225,8 @@ void TakeController::RollBack()
     fileOpen_ = false;
     if (recording_) (void)c_.recorder->StopRecord();
     recording_ = false;
+    if (voice_) voice_->Abandon();
+    voiceMix_ = false;
     if (created) {
         (void)c_.file->CloseAudioFile();
         QFile::remove(output_);
@@ -215,6 +253,9 @@ QString TakeController::Finish()
     // file is finished.
     if (recording_) step(c_.recorder->StopRecord(), Text(Id::RecordingNotStopped));
     recording_ = false;
+    // The voice track is finished now; the mix follows on a worker, then the history row.
+    if (voiceMix_ && voice_) voice_->End();
+    voiceMix_ = false;
     if (fileOpen_) {
         fileOpen_ = false;
         const HRESULT closed = c_.file->CloseAudioFile();

@@ -19,6 +19,9 @@
 #include <memory>
 
 class TfrmLyric;
+namespace voice_mix {
+class VoiceTake;
+}
 
 // The four components a take drives (not owned); any may be missing when it could
 // not be loaded, and a take then fails to start with `missingComponents`.
@@ -42,6 +45,13 @@ struct TakeRequest {
     // The recording source, as the capture control's Source takes it ("" the default).
     std::string source;
     QDateTime start = QDateTime::currentDateTime();
+    // The recording source "Voice and accompaniment": the microphone (`voiceSource`, ""
+    // the default one) on a track of its own, mixed with the accompaniment as heard into
+    // the output after the take; the file control then writes nothing.
+    bool voiceMix = false;
+    std::string voiceSource;
+    bool hearVoice = false;
+    std::string configPath;  // where the latency calibration is kept
 };
 
 class TakeController : public QObject {
@@ -141,4 +151,9 @@ private:
     int tailTicks_ = 0;
     int32_t drawnLine_ = -1;  // the current line of the last lyric picture
     QString playbackError_;
+    // The voice take of the running take, when its source is "Voice and accompaniment".
+    void StartVoice(const QString& outputPath, const TakeRequest& request);
+    void VoiceMixed(const QString& output, const QString& voicePath, const QString& error);
+    std::unique_ptr<voice_mix::VoiceTake> voice_;
+    bool voiceMix_ = false;
 };

@@ -19,8 +19,7 @@ constexpr size_t kBlockFrames = 4096;
 
 int16_t Clip(float v)
 {
-    const float s = std::round(v * 32767.0f);
-    return static_cast<int16_t>(std::clamp(s, -32768.0f, 32767.0f));
+    return static_cast<int16_t>(std::lrint(std::clamp(v * 32767.0f, -32768.0f, 32767.0f)));
 }
 
 // Sums blocks of music with the voice at its place and hands them to the encoder.

@@ -12,6 +12,7 @@ add_library(chorvane_voice_mix STATIC
   ${CMAKE_CURRENT_LIST_DIR}/voice_mix_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/voice_take.cpp
   ${CMAKE_CURRENT_LIST_DIR}/latency_calibration.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/listen_back.cpp
 )
 target_include_directories(chorvane_voice_mix PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(chorvane_voice_mix PUBLIC NimAudioFileLogic platform_mediagraph platform_text PkgConfig::PULSE PkgConfig::GST Qt6::Core
