@@ -140,6 +140,14 @@ constexpr std::array kKeys = {
 static_assert(kKeys.size() == 122);
 
 constexpr std::array kAddedKeys = {
+    AddedKey{"frmMain", "ToolButton1Hint", "Open the folder of your recordings", "ToolButton1"},
+    AddedKey{"frmMain", "ToolButton2Hint", "Find accompaniments on the web", "ToolButton2"},
+    AddedKey{"frmMain", "ToolButton3Hint", "Start or stop singing and recording", "ToolButton3"},
+    AddedKey{"frmMain", "ToolButton4Hint", "Open the online help", "ToolButton4"},
+    AddedKey{"frmMain", "ToolButton5Hint", "Write to technical support", "ToolButton5"},
+    AddedKey{"frmMain", "ToolButton6Hint", "Contact us on our web site", "ToolButton6"},
+    AddedKey{"frmMain", "ToolButton7Hint", "Visit the official web site", "ToolButton7"},
+    AddedKey{"frmMain", "ToolButton8Hint", "Close Chorvane", "ToolButton8"},
     AddedKey{"frmSetting", "LabelLanguage", "Language"},
     AddedKey{"frmSetting", "LabelLanguageNotice", "Applies at the next start"},
 };

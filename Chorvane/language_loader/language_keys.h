@@ -35,6 +35,8 @@ struct AddedKey {
     const char* section;
     const char* key;
     const char* english;
+    // When set, the text is the tooltip of this control instead of the caption of `key`.
+    const char* hintOf = nullptr;
 };
 [[nodiscard]] std::span<const AddedKey> AddedKeys();
 

@@ -109,7 +109,11 @@ void TLanguageLoader::ApplyLanguage(const std::string& path)
     for (const language_keys::AddedKey& added : language_keys::AddedKeys()) {
         const QString value = QString::fromStdString(profile::ReadString(path, added.section, added.key, added.english));
         texts_.insert(Slot(QLatin1String(added.section), QLatin1String(added.key)), value);
-        SetCaption(FindControl(FindWindow(QLatin1String(added.section)), QLatin1String(added.key)), value);
+        QWidget* window = FindWindow(QLatin1String(added.section));
+        if (!added.hintOf)
+            SetCaption(FindControl(window, QLatin1String(added.key)), value);
+        else if (auto* control = qobject_cast<QWidget*>(FindControl(window, QLatin1String(added.hintOf))))
+            control->setToolTip(value);
     }
     program_messages::Load(path);
 }
