@@ -148,6 +148,9 @@ constexpr std::array kAddedKeys = {
     AddedKey{"frmMain", "ToolButton6Hint", "Contact us on our web site", "ToolButton6"},
     AddedKey{"frmMain", "ToolButton7Hint", "Visit the official web site", "ToolButton7"},
     AddedKey{"frmMain", "ToolButton8Hint", "Close Chorvane", "ToolButton8"},
+    AddedKey{"frmMain", "AdvertTip1", "Tip: tick only Accompaniment to sing over the music without the original voice"},
+    AddedKey{"frmMain", "AdvertTip2", "Tip: double-click a recording in the history to hear it"},
+    AddedKey{"frmMain", "AdvertTip3", "Tip: pick a lyric file (.lrc) with your song and the words scroll as you sing"},
     AddedKey{"frmSetting", "LabelLanguage", "Language"},
     AddedKey{"frmSetting", "LabelLanguageNotice", "Applies at the next start"},
 };
