@@ -69,12 +69,14 @@ QString GoneMessage(const std::string& chosen)
         .arg(QString::fromStdString(chosen));
 }
 
-QStringList SoundSettingsCommand(const std::function<QString(const QString&)>& findExecutable)
+QStringList SoundSettingsCommand(const std::function<QString(const QString&)>& findExecutable, SoundPage page)
 {
-    // pavucontrol's fourth tab, and pavucontrol-qt's, is the list of input devices.
+    // pavucontrol's tabs, and pavucontrol-qt's: the third lists the output devices, the
+    // fourth the input devices.
+    const QString tab = page == SoundPage::Input ? QStringLiteral("--tab=4") : QStringLiteral("--tab=3");
     const QList<QStringList> candidates = {
-        {"pavucontrol", "--tab=4"},
-        {"pavucontrol-qt", "--tab=4"},
+        {"pavucontrol", tab},
+        {"pavucontrol-qt", tab},
         {"gnome-control-center", "sound"},
         {"systemsettings", "kcm_pulseaudio"},
         {"systemsettings5", "kcm_pulseaudio"},
@@ -86,17 +88,22 @@ QStringList SoundSettingsCommand(const std::function<QString(const QString&)>& f
     return {};
 }
 
-void OpenSoundSettings(const std::function<void()>& otherwise)
+Launcher DesktopLauncher()
 {
-    const QStringList command =
-        SoundSettingsCommand([](const QString& name) { return QStandardPaths::findExecutable(name); });
+    return {[](const QString& name) { return QStandardPaths::findExecutable(name); },
+            [](const std::string& program, const std::vector<std::string>& arguments) { shell::Start(program, arguments); }};
+}
+
+void OpenSoundSettings(const std::function<void()>& otherwise, SoundPage page, const Launcher& launcher)
+{
+    const QStringList command = SoundSettingsCommand(launcher.findExecutable, page);
     if (command.isEmpty()) {
         if (otherwise) otherwise();
         return;
     }
     std::vector<std::string> arguments;
     for (const QString& a : command.mid(1)) arguments.push_back(a.toStdString());
-    shell::Start(command.first().toStdString(), arguments);
+    launcher.start(command.first().toStdString(), arguments);
 }
 
 }  // namespace source_choice

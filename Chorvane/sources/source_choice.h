@@ -41,11 +41,26 @@ void WriteChosenSource(const std::string& configPath, const std::string& source)
 // The status bar's line for a chosen source that went away.
 [[nodiscard]] QString GoneMessage(const std::string& chosen);
 
-// The desktop's sound settings on their input page: the program and its arguments,
-// from the first of pavucontrol, pavucontrol-qt, GNOME's and KDE's settings that
-// `findExecutable` finds (it answers a full path or ""); empty when none is there.
-[[nodiscard]] QStringList SoundSettingsCommand(const std::function<QString(const QString&)>& findExecutable);
-// Starts the first of those found on PATH; runs `otherwise` when there is none.
-void OpenSoundSettings(const std::function<void()>& otherwise);
+// The page of the sound settings to open: the recording devices, or the output devices
+// with their volumes.
+enum class SoundPage { Input, Output };
+
+// The desktop's sound settings on that page: the program and its arguments, from the
+// first of pavucontrol, pavucontrol-qt, GNOME's and KDE's settings that `findExecutable`
+// finds (it answers a full path or ""); empty when none is there.
+[[nodiscard]] QStringList SoundSettingsCommand(const std::function<QString(const QString&)>& findExecutable,
+                                               SoundPage page = SoundPage::Input);
+
+// How the sound settings are found and started.
+struct Launcher {
+    std::function<QString(const QString&)> findExecutable;  // a full path or ""
+    std::function<void(const std::string& program, const std::vector<std::string>& arguments)> start;
+};
+// Programs looked for on PATH, started detached through the shell.
+[[nodiscard]] Launcher DesktopLauncher();
+
+// Starts the first of those found; runs `otherwise` (when given) when there is none.
+void OpenSoundSettings(const std::function<void()>& otherwise, SoundPage page = SoundPage::Input,
+                       const Launcher& launcher = DesktopLauncher());
 
 }  // namespace source_choice
