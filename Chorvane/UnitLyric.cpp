@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -75,19 +76,34 @@ size_t DigitRun(std::string_view s, size_t pos)
     return end - pos;
 }
 
+size_t CountByte(std::string_view s, char byte)
+{
+    size_t count = 0;
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    while (p < end) {
+        const void* hit = std::memchr(p, byte, size_t(end - p));
+        if (!hit) break;
+        p = static_cast<const char*>(hit) + 1;
+        ++count;
+    }
+    return count;
+}
+
 }  // namespace
 
 std::vector<std::string_view> TfrmLyric::SplitLines(std::string_view bytes)
 {
     std::vector<std::string_view> lines;
-    lines.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    lines.reserve(CountByte(bytes, '\n') + 1);
     size_t start = 0;
     while (start < bytes.size()) {
-        size_t lf = bytes.find('\n', start);
-        if (lf == std::string_view::npos) {
+        const void* hit = std::memchr(bytes.data() + start, '\n', bytes.size() - start);
+        if (!hit) {
             lines.push_back(bytes.substr(start));
             break;
         }
+        const size_t lf = size_t(static_cast<const char*>(hit) - bytes.data());
         size_t end = lf;
         if (end > start && bytes[end - 1] == '\r') --end;
         lines.push_back(bytes.substr(start, end - start));
@@ -99,34 +115,37 @@ std::vector<std::string_view> TfrmLyric::SplitLines(std::string_view bytes)
 size_t TfrmLyric::CountTimeTags(const std::vector<std::string_view>& lines)
 {
     // A scan over the joined text. After "[" we need a digit; after the digit the tag
-    // runs to the next "]" whatever lies between, so a tag may span line ends.
+    // runs to the next "]" whatever lies between, so a tag may span line ends. Outside
+    // a tag and inside one only a single byte matters, so the scan jumps to it.
     enum { Outside, AfterBracket, InTag } state = Outside;
     size_t count = 0;
     for (std::string_view line : lines) {
-        for (char c : line) {
-            switch (state) {
-            case Outside:
-                if (c == '[') state = AfterBracket;
-                break;
-            case AfterBracket:
-                if (IsDigit(c)) state = InTag;
-                else if (c != '[') state = Outside;
-                break;
-            case InTag:
-                if (c == ']') {
-                    ++count;
-                    state = Outside;
-                }
-                break;
+        const char* p = line.data();
+        const char* const end = p + line.size();
+        while (p < end) {
+            if (state == Outside || state == InTag) {
+                const char wanted = state == Outside ? '[' : ']';
+                const void* hit = std::memchr(p, wanted, size_t(end - p));
+                if (!hit) break;
+                p = static_cast<const char*>(hit) + 1;
+                if (state == InTag) ++count;
+                state = state == Outside ? AfterBracket : Outside;
+                continue;
             }
+            const char c = *p++;
+            if (IsDigit(c)) state = InTag;
+            else if (c != '[') state = Outside;
         }
     }
     return count;
 }
 
-std::vector<int32_t> TfrmLyric::ParseTimeTags(std::string_view line)
+namespace {
+
+// Calls `found` with the time of each tag "[m:s.f]" of the line, left to right.
+template <typename F>
+void ForEachTimeTag(std::string_view line, F&& found)
 {
-    std::vector<int32_t> times;
     size_t pos = line.find('[');
     while (pos != std::string_view::npos) {
         // "[" minutes ":" seconds "." fraction "]"
@@ -145,21 +164,29 @@ std::vector<int32_t> TfrmLyric::ParseTimeTags(std::string_view line)
                     int64_t ms = minutes * 60000 + seconds * 1000 +
                                  FractionToMs(line.substr(fp, fractionLen));
                     // Times past the 32-bit range (about 596 hours) stay at its end.
-                    times.push_back(static_cast<int32_t>(
-                        std::min<int64_t>(ms, std::numeric_limits<int32_t>::max())));
+                    found(static_cast<int32_t>(std::min<int64_t>(ms, std::numeric_limits<int32_t>::max())));
                     next = fp + fractionLen + 1;
                 }
             }
         }
         pos = line.find('[', next);
     }
+}
+
+}  // namespace
+
+std::vector<int32_t> TfrmLyric::ParseTimeTags(std::string_view line)
+{
+    std::vector<int32_t> times;
+    ForEachTimeTag(line, [&](int32_t time) { times.push_back(time); });
     return times;
 }
 
 std::string_view TfrmLyric::ParseLineText(std::string_view line)
 {
-    size_t close = line.rfind(']');
-    if (close == std::string_view::npos) return {};
+    const void* last = line.empty() ? nullptr : ::memrchr(line.data(), ']', line.size());
+    if (!last) return {};
+    const size_t close = size_t(static_cast<const char*>(last) - line.data());
     size_t open = line.find('[');
     if (open == std::string_view::npos || open > close) return {};
     return line.substr(close + 1);
@@ -193,38 +220,42 @@ void TfrmLyric::LoadLyricData(std::string_view bytes)
     const size_t count = CountTimeTags(lines);
 
     // Every time tag fills the first blank entry, so the stored entries are simply
-    // the first ones, in storing order. They are gathered here and sorted as a whole.
-    std::vector<Stored> stored;
-    stored.reserve(count);
+    // the first ones, in storing order. They are gathered here and sorted as a whole;
+    // a tag past `count` finds no blank entry and is dropped (the count never allows it).
+    std::vector<uint64_t> keys;
+    std::vector<std::string_view> texts;  // by storing order
+    keys.reserve(count);
+    texts.reserve(count);
     for (std::string_view line : lines) {
         if (line.find('[') == std::string_view::npos) continue;
-        const std::vector<int32_t> times = ParseTimeTags(line);
-        if (times.empty()) continue;
-        const std::string_view text = ParseLineText(line);
-        for (int32_t time : times) StoreLine(stored, count, time, text);
+        const size_t before = keys.size();
+        ForEachTimeTag(line, [&](int32_t time) {
+            if (keys.size() < count) keys.push_back(StoredKey(time, uint32_t(keys.size())));
+        });
+        if (keys.size() == before) continue;
+        texts.resize(keys.size(), ParseLineText(line));
     }
-    SortLines(stored);
+    std::sort(keys.begin(), keys.end());
 
     // Entries that received no time tag hold Time -1 and sort before all others.
     Lines.reserve(count);
-    Lines.resize(count - stored.size());
-    for (const Stored& s : stored) Lines.push_back(TLyricLine{s.time, std::string(s.text)});
+    Lines.resize(count - keys.size());
+    for (uint64_t key : keys) Lines.push_back(TLyricLine{KeyTime(key), std::string(texts[KeyOrder(key)])});
 }
 
-void TfrmLyric::StoreLine(std::vector<Stored>& stored, size_t count, int32_t time, std::string_view text)
+uint64_t TfrmLyric::StoredKey(int32_t time, uint32_t order)
 {
-    // No blank entry left: the time is dropped (the count of tags never allows this).
-    if (stored.size() >= count) return;
-    stored.push_back(Stored{time, static_cast<uint32_t>(stored.size()), text});
+    return uint64_t(uint32_t(time) ^ 0x80000000u) << 32 | uint64_t(~order);
 }
 
-void TfrmLyric::SortLines(std::vector<Stored>& stored)
+int32_t TfrmLyric::KeyTime(uint64_t key)
 {
-    // Ascending by time; equal times in the reverse of the order they were stored,
-    // so the tag stored last comes first.
-    std::sort(stored.begin(), stored.end(), [](const Stored& a, const Stored& b) {
-        return a.time != b.time ? a.time < b.time : a.order > b.order;
-    });
+    return int32_t(uint32_t(key >> 32) ^ 0x80000000u);
+}
+
+uint32_t TfrmLyric::KeyOrder(uint64_t key)
+{
+    return ~uint32_t(key);
 }
 
 int32_t TfrmLyric::LineIndexAt(int32_t position) const

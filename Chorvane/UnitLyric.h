@@ -70,12 +70,11 @@ public:
     [[nodiscard]] static std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 private:
-    // A time tag stored during a load: its time, its place in storing order, its text.
-    struct Stored {
-        int32_t time;
-        uint32_t order;
-        std::string_view text;
-    };
-    static void StoreLine(std::vector<Stored>& stored, size_t count, int32_t time, std::string_view text);
-    static void SortLines(std::vector<Stored>& stored);
+    // A time tag stored during a load, packed into one sortable key: the time (biased
+    // to unsigned) above the complement of its place in storing order, so that one
+    // integer comparison gives ascending times and, for equal times, the tag stored
+    // last first.
+    [[nodiscard]] static uint64_t StoredKey(int32_t time, uint32_t order);
+    [[nodiscard]] static int32_t KeyTime(uint64_t key);
+    [[nodiscard]] static uint32_t KeyOrder(uint64_t key);
 };
