@@ -153,6 +153,17 @@ constexpr std::array kAddedKeys = {
     AddedKey{"frmMain", "AdvertTip3", "Tip: pick a lyric file (.lrc) with your song and the words scroll as you sing"},
     AddedKey{"frmSetting", "LabelLanguage", "Language"},
     AddedKey{"frmSetting", "LabelLanguageNotice", "Applies at the next start"},
+    AddedKey{"frmStereoMixer", "RadioButtonVoiceMix", "Voice and accompaniment"},
+    AddedKey{"frmStereoMixer", "LabelVoiceSource", "Microphone:"},
+    AddedKey{"frmStereoMixer", "CheckBoxHearVoice", "Hear my voice while singing"},
+    AddedKey{"frmStereoMixer", "ButtonMeasureLatency", "Measure latency"},
+    AddedKey{"frmListenBack", "ButtonPlay", "&Play"},
+    AddedKey{"frmListenBack", "ButtonStop", "&Stop"},
+    AddedKey{"frmListenBack", "LabelMusic", "Music"},
+    AddedKey{"frmListenBack", "LabelVoice", "Voice"},
+    AddedKey{"frmListenBack", "LabelNudge", "Voice earlier or later:"},
+    AddedKey{"frmListenBack", "ButtonKeep", "&Keep this mix"},
+    AddedKey{"frmListenBack", "ButtonClose", "&Close"},
 };
 
 }  // namespace

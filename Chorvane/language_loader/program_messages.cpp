@@ -63,6 +63,21 @@ constexpr std::array<Message, kCount> kMessages = {{
     {Id::ChooseAccompaniment, "chooseAccompaniment", "Choose an accompaniment"},
     {Id::ChooseLyricFile, "chooseLyricFile", "Choose a lyric file"},
     {Id::UnableToWrite, "unableToWrite", "Unable to write to %1"},
+    {Id::DefaultMicrophone, "defaultMicrophone", "The default microphone"},
+    {Id::LatencyMeasuring, "latencyMeasuring", "Measuring: a test sound plays for about six seconds..."},
+    {Id::LatencyMeasured, "latencyMeasured", "Measured: %1 ms beyond the sound server's figures, kept for this output and microphone."},
+    {Id::LatencyNotClear, "latencyNotClear",
+     "The measurement did not hear the test sound clearly. Hold the microphone near the speaker, or the earcup to it, "
+     "and measure again. Nothing was stored."},
+    {Id::LatencySpread, "latencySpread",
+     "The five measurements differ by %1 ms, more than 2 ms. Hold the microphone near the speaker, or the earcup to it, "
+     "and measure again. Nothing was stored."},
+    {Id::ListenBackRendering, "listenBackRendering", "Mixing again..."},
+    {Id::ListenBackKeepWaits, "listenBackKeepWaits", "The mix is kept as soon as it is made."},
+    {Id::ListenBackNotKept, "listenBackNotKept", "The mix could not be made, so the voice track is kept beside the take: %1"},
+    {Id::ListenBackKeepFailed, "listenBackKeepFailed", "The voice track \"%1\" could not be removed."},
+    {Id::ListenBackNotPlayable, "listenBackNotPlayable", "The take \"%1\" cannot be played: %2"},
+    {Id::ListenBackCaption, "listenBackCaption", "Listen back"},
 }};
 
 constexpr bool InOrder()

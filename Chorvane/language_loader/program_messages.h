@@ -49,6 +49,17 @@ enum class Id {
     ChooseAccompaniment,
     ChooseLyricFile,
     UnableToWrite,
+    DefaultMicrophone,
+    LatencyMeasuring,
+    LatencyMeasured,
+    LatencyNotClear,
+    LatencySpread,
+    ListenBackRendering,
+    ListenBackKeepWaits,
+    ListenBackNotKept,
+    ListenBackKeepFailed,
+    ListenBackNotPlayable,
+    ListenBackCaption,
     Count
 };
 

@@ -3,6 +3,8 @@
 #include "message_box.h"
 #include "name_buffer.h"
 #include "profile.h"
+#include "voice_mix_settings.h"
+#include "voice_source_panel.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -95,6 +97,12 @@ void TfrmStereoMixer::buildControls()
     LabelNotice->setWordWrap(true);
     LabelNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ButtonOK = Named(new QPushButton(QStringLiteral("&OK"), this), "ButtonOK", {165, 242, 75, 25});
+    RadioButtonVoiceMix = Named(new QRadioButton(QStringLiteral("Voice and accompaniment"), this), "RadioButtonVoiceMix",
+                                {13, 90, kNameWidth, kRowHeight});
+    RadioButtonVoiceMix->hide();
+    PanelVoiceSource = new TVoiceSourcePanel(configPath_, this);
+    PanelVoiceSource->hide();
+    connect(RadioButtonVoiceMix, &QRadioButton::clicked, this, [this] { RadioButtonVoiceMixClick(); });
 
     // A driver the user picks; the lists filled by the program raise nothing.
     connect(ComboBoxDriver, &QComboBox::activated, this, [this](int index) { ComboBoxDriverChange(index); });
@@ -176,6 +184,8 @@ QSlider* TfrmStereoMixer::AddSlider(int maximum, int position, QRect where)
 void TfrmStereoMixer::BuildLineList()
 {
     ButtonVistaAudioMixerChange->hide();
+    RadioButtonVoiceMix->hide();
+    PanelVoiceSource->hide();
     mixer::INimAudioMixerXP& xp = mixers_->XP();
     const int32_t mixer = partners_.mixerIndex ? partners_.mixerIndex() : 0;
     const int32_t count = xp.GetLineCount(mixer);
@@ -233,7 +243,9 @@ void TfrmStereoMixer::BuildEndpointList()
 
     const QRect frame = groupRecordingSource->geometry();
     const QRect change = ButtonVistaAudioMixerChange->geometry();
-    const int firstTop = change.top() + change.height() + 3;
+    // "Voice and accompaniment" and its choices come first, the endpoints below them.
+    const int voiceTop = change.top() + change.height() + 3;
+    const int firstTop = voiceTop + kRowHeight + TVoiceSourcePanel::kHeight;
     const int left = frame.left() + 10;
     // Whole names where the room allows: the frame and the window widen (never narrow).
     int nameWidth = kNameWidth;
@@ -247,10 +259,24 @@ void TfrmStereoMixer::BuildEndpointList()
         resize(width() + widen, height());
     }
     nameWidth = std::max(nameWidth, groupRecordingSource->width() - (rowRight - nameWidth - frame.left()));
+    const bool voice = voice_mix::ReadVoiceChoice(configPath_).enabled;
+    RadioButtonVoiceMix->setGeometry(left, voiceTop, nameWidth, kRowHeight);
+    // A checked radio button refuses to be unchecked while it is exclusive.
+    RadioButtonVoiceMix->setAutoExclusive(false);
+    RadioButtonVoiceMix->setChecked(voice);
+    RadioButtonVoiceMix->setAutoExclusive(true);
+    RadioButtonVoiceMix->show();
+    std::vector<TVoiceSourcePanel::Microphone> microphones;
+    for (int32_t i = 0; i < count; ++i) microphones.push_back({names[i], endpoints_[static_cast<size_t>(i)].id});
+    PanelVoiceSource->SetMicrophones(microphones);
+    PanelVoiceSource->SetVoiceChosen(voice);
+    PanelVoiceSource->setGeometry(frame.left() + 2, voiceTop + kRowHeight, groupRecordingSource->width() - 4,
+                                  TVoiceSourcePanel::kHeight);
+    PanelVoiceSource->show();
     for (int32_t i = 0; i < count; ++i) {
         const int top = firstTop + i * kRowHeight;
         QRadioButton* button = AddButton(names[i], {left, top, nameWidth, kRowHeight});
-        button->setChecked(i == recording);
+        button->setChecked(!voice && i == recording);
         const int sliderLeft = left + nameWidth + kGap;
         QSlider* slider = AddSlider(kNewerSliderMax, volumes[i], {sliderLeft, top + 4, kRowSliderWidth, kSliderHeight});
         auto* percent = new QLabel(this);
@@ -268,8 +294,8 @@ void TfrmStereoMixer::BuildEndpointList()
 
 void TfrmStereoMixer::GrowFrame()
 {
-    if (buttons_.isEmpty()) return;
-    const int bottom = buttons_.last()->y() + kRowHeight;
+    if (buttons_.isEmpty() && !PanelVoiceSource->isVisibleTo(this)) return;
+    const int bottom = buttons_.isEmpty() ? PanelVoiceSource->geometry().bottom() + 1 : buttons_.last()->y() + kRowHeight;
     const QRect frame = groupRecordingSource->geometry();
     const int frameBottom = frame.top() + frame.height();
     if (frameBottom >= bottom) return;  // never shrinks either
@@ -295,6 +321,22 @@ void TfrmStereoMixer::SourceButtonClick(int index)
         if (index < 0 || static_cast<size_t>(index) >= endpoints_.size()) return;
         // The program's own source; the desktop's default stays as it is.
         source_choice::WriteChosenSource(configPath_, source_choice::ValueFor(endpoints_[static_cast<size_t>(index)]));
+        // Leaving "Voice and accompaniment": its microphone and options stay for a return.
+        if (voice_mix::VoiceChoice voice = voice_mix::ReadVoiceChoice(configPath_); voice.enabled) {
+            voice.enabled = false;
+            voice_mix::WriteVoiceChoice(configPath_, voice);
+        }
+        PanelVoiceSource->SetVoiceChosen(false);
+    });
+}
+
+void TfrmStereoMixer::RadioButtonVoiceMixClick()
+{
+    RunHandler(this, [this] {
+        PanelVoiceSource->SetVoiceChosen(true);
+        voice_mix::VoiceChoice voice = voice_mix::ReadVoiceChoice(configPath_);
+        voice.enabled = true;
+        voice_mix::WriteVoiceChoice(configPath_, voice);
     });
 }
 

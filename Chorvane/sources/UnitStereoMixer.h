@@ -4,7 +4,8 @@
 // mixer when no sound server answers (the older path), the sound server's capture
 // endpoints otherwise (the newer path). On the newer path the buttons choose the
 // program's own recording source (source_choice.h) and the list follows the server's
-// source events. Changes act on the mixer at once.
+// source events. Changes act on the mixer at once. The newer path lists the recording
+// source "Voice and accompaniment" first, with its own choices under it.
 
 #include "mixer_interfaces.h"
 #include "source_choice.h"
@@ -23,6 +24,7 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 class QTimer;
+class TVoiceSourcePanel;
 
 class TfrmStereoMixer : public QDialog {
     Q_OBJECT
@@ -63,6 +65,8 @@ public:
     void ComboBoxDriverChange(int index);
     void ButtonVistaAudioMixerChangeClick();
     void ButtonOKClick();
+    // "Voice and accompaniment": kept in config.ini; the endpoints' choice stays as it is.
+    void RadioButtonVoiceMixClick();
 
     // The recording source of the next take, as the capture control takes it. Newer
     // path: the chosen source's name, or "" for the default source (also when the
@@ -84,6 +88,9 @@ public:
     QPushButton* ButtonVistaAudioMixerChange = nullptr;
     QLabel* LabelNotice = nullptr;
     QPushButton* ButtonOK = nullptr;
+    // The newer path's first entry and its choices; hidden on the older path.
+    QRadioButton* RadioButtonVoiceMix = nullptr;
+    TVoiceSourcePanel* PanelVoiceSource = nullptr;
 
 signals:
     // A line for the main window's status bar.

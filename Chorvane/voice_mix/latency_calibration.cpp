@@ -70,6 +70,7 @@ CalibrationResult LatencyCalibration::Analyse(const std::vector<float>& signal, 
         }
         const Lag lag = FindLag(burst, window, int(window.size()), kRate / 200);
         if (lag.peak <= 0 || lag.secondRatio > kClearPeak) {
+            result.failure = CalibrationResult::Failure::NotClear;
             result.message = NotClear();
             return result;
         }
@@ -81,6 +82,7 @@ CalibrationResult LatencyCalibration::Analyse(const std::vector<float>& signal, 
     std::sort(sorted.begin(), sorted.end());
     result.residualMs = sorted[sorted.size() / 2];
     if (result.spreadMs > kMaxSpreadMs) {
+        result.failure = CalibrationResult::Failure::Spread;
         result.message = QObject::tr("The five measurements differ by %1 ms, more than 2 ms. Hold the microphone near "
                                      "the speaker, or the earcup to it, and measure again. Nothing was stored.")
                              .arg(result.spreadMs, 0, 'f', 1);
@@ -173,6 +175,7 @@ void LatencyCalibration::Finish(const QString& failure)
         VoiceTrack track;
         const auto timing = FitTiming(capture_->anchors());
         if (!timing || !ReadVoiceTrack(folder_.filePath(QStringLiteral("heard.wav")), &track).isEmpty()) {
+            result.failure = CalibrationResult::Failure::NotClear;
             result.message = NotClear();
         } else {
             std::vector<float> voice(track.frames());
@@ -182,6 +185,7 @@ void LatencyCalibration::Finish(const QString& failure)
             result = Analyse(Signal(&starts), starts, voice, *timing);
         }
     } else {
+        result.failure = CalibrationResult::Failure::Other;
         result.message = failure;
     }
     result.sink = sink_;

@@ -25,7 +25,10 @@ class MediaSeeking;
 namespace voice_mix {
 
 struct CalibrationResult {
+    // Why a measurement is not kept, for a caller that words it itself.
+    enum class Failure { None, NotClear, Spread, Other };
     bool ok = false;
+    Failure failure = Failure::None;
     double residualMs = 0;
     double spreadMs = 0;
     std::vector<double> burstsMs;  // each burst's residual, in order
