@@ -2,12 +2,19 @@
 
 #include <QObject>
 
+#include <chrono>
+#include <cmath>
 #include <cstring>
 
 namespace voice_mix {
 
 namespace {
 constexpr size_t kFrameBytes = 4;
+
+int64_t MonoNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 }
 
 VoiceCapture::~VoiceCapture() { (void)Stop(); }
@@ -62,6 +69,8 @@ void VoiceCapture::Drain()
 {
     pa_stream* stream = stream_.get();
     if (!stream || pa_stream_get_state(stream) != PA_STREAM_READY) return;
+    const int64_t began = MonoNs();
+    const int64_t before = frames_;
     for (;;) {
         const void* data = nullptr;
         size_t bytes = 0;
@@ -69,7 +78,7 @@ void VoiceCapture::Drain()
             lost_ = true;
             return;
         }
-        if (bytes == 0) return;
+        if (bytes == 0) break;
         if (!data) {  // a hole: silence keeps the frames in their places
             silence_.assign(bytes, 0);
             data = silence_.data();
@@ -78,28 +87,33 @@ void VoiceCapture::Drain()
         frames_ += static_cast<int64_t>(bytes / kFrameBytes);
         pa_stream_drop(stream);
     }
+    if (frames_ != before) {
+        std::lock_guard guard(anchorMutex_);
+        reads_.push_back({began, frames_});
+    }
 }
 
 void VoiceCapture::SampleAnchor(const std::function<int64_t()>& musicNs)
 {
     if (!stream_ || lost_) return;
-    PulseSession::Lock lock(session_);
-    pa_usec_t latency = 0;
-    int negative = 0;
-    if (pa_stream_get_latency(stream_.get(), &latency, &negative) < 0) return;
-    // The frame being captured now: what was read, plus what the server still holds.
-    const int64_t held = static_cast<int64_t>(latency) * kRate / 1000000;
-    const int64_t voice = frames_ + (negative ? -held : held);
+    const int64_t before = MonoNs();
     const int64_t music = musicNs();
+    const int64_t after = MonoNs();
     if (music < 0) return;
     std::lock_guard guard(anchorMutex_);
-    anchors_.push_back({music * kRate / 1000000000, voice});
+    heard_.push_back({before + (after - before) / 2, music * kRate / 1000000000});
 }
 
 std::vector<TimingAnchor> VoiceCapture::anchors() const
 {
     std::lock_guard guard(anchorMutex_);
-    return anchors_;
+    std::vector<TimingAnchor> anchors;
+    const auto clock = FitCaptureClock(reads_);
+    if (!clock) return anchors;
+    // After the stream ended (a server that went away) no frame was captured to pair with.
+    for (const auto& [monoNs, musicFrame] : heard_)
+        if (clock->Covers(monoNs)) anchors.push_back({musicFrame, std::llround(clock->FrameAt(monoNs))});
+    return anchors;
 }
 
 QString VoiceCapture::Stop()

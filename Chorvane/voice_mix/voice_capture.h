@@ -4,7 +4,10 @@
 // that a frame's place in the file is its place in the stream. Anchors pair the frame being
 // captured with the accompaniment frame being heard at the same instant. A server that
 // goes away ends the stream; the file keeps what arrived and is finished by Stop.
+// Each read is marked with its monotonic instant; the line through the marks (see
+// capture_clock.h) gives the frame being captured at any instant of the take.
 
+#include "capture_clock.h"
 #include "pulse_session.h"
 #include "voice_timing.h"
 #include "wave_file_writer.h"
@@ -31,7 +34,7 @@ public:
     // server for fragments of `fragmentMs`. Empty, or the user's text of what failed.
     [[nodiscard]] QString Start(const std::string& source, const std::string& voicePath, int fragmentMs = 20);
     // Takes one anchor: `musicNs` is asked for the heard accompaniment position (ns; below 0
-    // when unknown) while the stream's clock is read under the same lock.
+    // when unknown), which is paired with the monotonic instant of the asking.
     void SampleAnchor(const std::function<int64_t()>& musicNs);
     // Ends the stream and finishes the file. Empty, or the user's text when the file failed.
     [[nodiscard]] QString Stop();
@@ -39,6 +42,7 @@ public:
     [[nodiscard]] bool lost() const { return lost_; }
     [[nodiscard]] int64_t frames() const { return frames_; }
     [[nodiscard]] const std::string& source() const { return source_; }
+    // Each heard position with the voice frame the capture clock puts at its instant.
     [[nodiscard]] std::vector<TimingAnchor> anchors() const;
 
 private:
@@ -56,7 +60,12 @@ private:
     bool writeFailed_ = false;
     std::vector<char> silence_;
     mutable std::mutex anchorMutex_;
-    std::vector<TimingAnchor> anchors_;
+    struct Heard {
+        int64_t monoNs;
+        int64_t musicFrame;
+    };
+    std::vector<Heard> heard_;
+    std::vector<ReadMark> reads_;
 };
 
 }  // namespace voice_mix

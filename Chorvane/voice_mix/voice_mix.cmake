@@ -2,6 +2,7 @@
 # Not a window and not the take's order of steps: the take controller drives it, and the dialogs only read and write its choices.
 add_library(chorvane_voice_mix STATIC
   ${CMAKE_CURRENT_LIST_DIR}/voice_timing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/capture_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/correlation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pulse_session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/voice_capture.cpp

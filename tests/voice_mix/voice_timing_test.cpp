@@ -1,8 +1,11 @@
 // The line through the timing anchors: offset and drift, strays left out.
 
+#include "capture_clock.h"
 #include "voice_timing.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -44,6 +47,31 @@ TEST(VoiceTiming, ShortTakesKeepOnlyTheOffsetAndNoAnchorsGiveNothing)
     EXPECT_FALSE(voice_mix::FitTiming({}));
     // A slope no clock has is not taken for drift.
     EXPECT_EQ(voice_mix::FitTiming(Anchors(60, 5000, 0))->drift, 0.0);
+}
+
+}  // namespace
+
+namespace {
+
+// Reads every 20 ms of a clock 50 ppm slow, each begun late by up to 12 ms in a pattern
+// of wake-ups (never early): the line follows the timely reads, not the average.
+TEST(CaptureClock, LateWakeUpsDoNotMoveTheLineAndAStreamThatEndedCoversNoLaterInstant)
+{
+    std::vector<voice_mix::ReadMark> marks;
+    const double framesPerNs = 44100e-9 * (1 - 50e-6);
+    for (int i = 0; i < 1000; ++i) {
+        const int64_t due = 5'000'000'000 + int64_t(i) * 20'000'000;
+        const int64_t late = (i % 3 == 0) ? 0 : int64_t((i * 7919) % 12) * 1'000'000;
+        marks.push_back({due + late, int64_t(std::llround(double(due - 5'000'000'000) * framesPerNs)) + 882});
+    }
+    const auto clock = voice_mix::FitCaptureClock(marks);
+    ASSERT_TRUE(clock);
+    for (const int64_t at : {int64_t(5'000'000'000), int64_t(15'000'000'000), int64_t(24'980'000'000)})
+        EXPECT_NEAR(clock->FrameAt(at), double(at - 5'000'000'000) * framesPerNs + 882, 0.5 * 44.1);
+    EXPECT_TRUE(clock->Covers(24'980'000'000));
+    EXPECT_FALSE(clock->Covers(30'000'000'000));
+    marks.resize(5);
+    EXPECT_FALSE(voice_mix::FitCaptureClock(marks));
 }
 
 }  // namespace
