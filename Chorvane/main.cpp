@@ -1,4 +1,5 @@
 #include "UnitMain.h"
+#include "monitor_loopback.h"
 #include "Unit_common.h"
 #include "program_start.h"
 #include "program_windows.h"
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -48,6 +50,9 @@ int main(int argc, char** argv)
     case SingleInstance::Start::First:
         break;
     }
+    // "Hear my voice" loopbacks left loaded by a run that did not end cleanly go now, off
+    // the UI thread.
+    std::thread leftovers([] { (void)voice_mix::MonitorLoopback::UnloadLeftovers(); });
 
     ProgramWindows windows;
     // Centred on the desktop at start.
@@ -60,5 +65,7 @@ int main(int argc, char** argv)
     });
     frmMain.show();
     QTimer::singleShot(0, &frmMain, [&frmMain, &options] { ApplyStartOptions(frmMain, options); });
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    leftovers.join();
+    return code;
 }

@@ -4,13 +4,36 @@
 
 #include <QObject>
 
+#include <cerrno>
+#include <cstring>
+#include <cstdlib>
+#include <string>
 #include <vector>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace voice_mix {
 
 namespace {
 
-constexpr const char* kMark = "chorvane.voice_monitor=1";
+// The mark names the process that loaded the loopback.
+constexpr const char* kMark = "chorvane.voice_monitor=";
+
+std::string Mark() { return kMark + std::to_string(getpid()); }
+
+// A marked loopback whose program is gone; one of a running program (this one, or another
+// copy started from elsewhere) is in use.
+bool Leftover(const char* argument)
+{
+    const char* at = std::strstr(argument, kMark);
+    if (!at) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long pid = std::strtol(at + std::strlen(kMark), &end, 10);
+    if (errno != 0 || end == at + std::strlen(kMark) || pid <= 0 || pid > INT32_MAX) return true;
+    return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
 
 struct IndexResult {
     PulseSession* session;
@@ -35,7 +58,7 @@ void OnModule(pa_context*, const pa_module_info* info, int eol, void* data)
 {
     auto* list = static_cast<ModuleList*>(data);
     if (eol == 0 && info && info->name && info->argument && std::string(info->name) == "module-loopback" &&
-        std::string(info->argument).find(kMark) != std::string::npos)
+        Leftover(info->argument))
         list->marked.push_back(info->index);
     if (eol != 0) list->session->Signal();
 }
@@ -51,7 +74,7 @@ QString MonitorLoopback::Load(const std::string& source, const std::string& sink
         if (QString problem = session_.Connect("Chorvane voice monitor"); !problem.isEmpty()) return problem;
     PulseSession::Lock lock(session_);
     std::string args = "source=\"" + source + "\" latency_msec=20 source_dont_move=true sink_dont_move=true "
-                       "sink_input_properties=\"" + kMark + " media.name='Hear my voice'\"";
+                       "sink_input_properties=\"" + Mark() + " media.name='Hear my voice'\"";
     if (!sink.empty()) args += " sink=\"" + sink + "\"";
     IndexResult result{&session_};
     session_.Wait(pa_context_load_module(session_.context(), "module-loopback", args.c_str(), OnLoaded, &result));

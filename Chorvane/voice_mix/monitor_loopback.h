@@ -1,8 +1,9 @@
 #pragma once
 // "Hear my voice while singing": the microphone routed to the output by the sound server
 // (module-loopback, 20 ms, neither end moved), loaded for one take and unloaded after it.
-// Each loopback carries a mark in its stream properties, so one left behind by a program
-// that did not end cleanly is found and unloaded at the next start.
+// Each loopback carries a mark in its stream properties naming the process that loaded it,
+// so one left behind by a program that did not end cleanly is found and unloaded at the
+// next start, and one that a running copy of the program uses is not.
 
 #include "pulse_session.h"
 
@@ -26,7 +27,7 @@ public:
     void Unload();
     [[nodiscard]] bool loaded() const { return index_ != kNone; }
 
-    // Unloads every marked loopback the server still has; how many there were.
+    // Unloads every marked loopback whose program is gone; how many there were.
     static int UnloadLeftovers();
 
 private:
