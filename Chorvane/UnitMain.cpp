@@ -21,7 +21,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -74,7 +73,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 
     createComponents();
     connectTake();
-    // The client area is fixed; the menu bar, when there is one, comes on top of it.
+    // The client area is fixed; the menu bar, when there is one, comes on top of it and
+    // the window grows by its height (the commands keep it so).
     setFixedSize(kClientWidth, kClientHeight);
 }
 
@@ -109,44 +109,17 @@ void TfrmMain::buildToolBar()
     bar->setFixedHeight(kToolBarHeight);
     bar->setIconSize(QSize(32, 32));
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    struct Button {
-        const char* name;
-        const char* caption;
-        QStyle::StandardPixmap icon;
-    };
-    const Button buttons[] = {
-        {"ToolButton1", "歌曲管理", QStyle::SP_DirOpenIcon},
-        {"ToolButton2", "搜索伴奏", QStyle::SP_FileDialogContentsView},
-        {"ToolButton3", "开始演唱", QStyle::SP_MediaPlay},
-        {"ToolButton4", "在线帮组", QStyle::SP_DialogHelpButton},
-        {"ToolButton5", "技术支持", QStyle::SP_MessageBoxInformation},
-        {"ToolButton6", "联系我们", QStyle::SP_DirHomeIcon},
-        {"ToolButton7", "官方网站", QStyle::SP_ComputerIcon},
-        {"ToolButton8", "关闭软件", QStyle::SP_DialogCloseButton},
-    };
-    for (const Button& b : buttons) {
+    // The commands give the buttons their pictures, tooltips and handlers.
+    const char* const captions[] = {"歌曲管理", "搜索伴奏", "开始演唱", "在线帮组", "技术支持", "联系我们", "官方网站", "关闭软件"};
+    for (int i = 0; i < 8; ++i) {
         auto* button = new QToolButton(bar);
-        button->setObjectName(b.name);
-        button->setText(QString::fromUtf8(b.caption));
-        button->setIcon(style()->standardIcon(b.icon));
+        button->setObjectName(QStringLiteral("ToolButton%1").arg(i + 1));
+        button->setText(QString::fromUtf8(captions[i]));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setFixedSize(55, 52);
         button->setAutoRaise(true);
         bar->addWidget(button);
     }
-    connect(bar->findChild<QToolButton*>("ToolButton3"), &QToolButton::clicked, this, [this] { ToolButton3Click(); });
-    // The web and folder commands of the shared services.
-    const std::pair<const char*, void (TfrmCommon::*)() const> services[] = {
-        {"ToolButton1", &TfrmCommon::OpenRecordingsFolder}, {"ToolButton2", &TfrmCommon::OpenAccompanimentSite},
-        {"ToolButton4", &TfrmCommon::OpenHelpPage},         {"ToolButton5", &TfrmCommon::OpenSupport},
-        {"ToolButton6", &TfrmCommon::OpenHomePage},         {"ToolButton7", &TfrmCommon::OpenHomePage},
-    };
-    for (const auto& [name, open] : services) {
-        connect(bar->findChild<QToolButton*>(name), &QToolButton::clicked, this, [this, open = open] {
-            if (common_) (common_->*open)();
-        });
-    }
-    connect(bar->findChild<QToolButton*>("ToolButton8"), &QToolButton::clicked, this, &QWidget::close);
     addToolBar(Qt::TopToolBarArea, bar);
 }
 

@@ -13,9 +13,10 @@
 #include "UnitHistory.h"
 #include "message_box.h"
 #include "UnitSkin.h"
+#include "UnitMainCommands.h"
 
-#include <QAction>
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QStatusBar>
 
 ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, const std::string& programFolder,
@@ -68,11 +69,6 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
     QObject::connect(sources, &TfrmStereoMixer::statusMessage, main,
                      [main](const QString& text) { main->statusBar()->showMessage(text, 8000); });
     main->SetRecordingSource([sources] { return sources->SourceForTake(); });
-    // Until the Options menu comes, Ctrl+Alt+R opens it.
-    auto* openSources = new QAction(main);
-    openSources->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+R")));
-    QObject::connect(openSources, &QAction::triggered, sources, &QWidget::show);
-    main->addAction(openSources);
     // The audio editor window, shown by the history's Edit command with the recording opened in it.
     frmAudioEditor_ = std::make_unique<TfrmAudioEditor>(main);
     frmAudioEditor_->SetHomePageOpener([common = frmCommon_.get()] { common->OpenHomePage(); });
@@ -86,11 +82,16 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
     });
     // The saved skin at the main window's first show; the skin message at any time.
     skinChoice_ = new TSkinChoice(main, *frmCommon_);
-    // Until the Options menu comes, Ctrl+Alt+S opens the settings.
-    auto* openSettings = new QAction(main);
-    openSettings->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+S")));
-    QObject::connect(openSettings, &QAction::triggered, frmSetting_, &QWidget::show);
-    main->addAction(openSettings);
+    // The menu bar and the toolbar: the dialogs above, the display window, the skins.
+    TMainCommands::Windows commanded;
+    commanded.main = main;
+    commanded.singButton = main->ButtonRecord;
+    commanded.settings = frmSetting_;
+    commanded.recordingSource = sources;
+    commanded.display = frmDisplay_;
+    commanded.showDisplay = [display = frmDisplay_] { display->ShowDisplay(); };
+    commanded.clientArea = QSize(TfrmMain::kClientWidth, TfrmMain::kClientHeight);
+    commands_ = new TMainCommands(std::move(commanded), *frmCommon_, *skinChoice_);
 }
 
 ProgramWindows::~ProgramWindows()

@@ -19,6 +19,7 @@ class TFrmDirectory;
 class TfrmStereoMixer;
 class TfrmAudioEditor;
 class TSkinChoice;
+class TMainCommands;
 
 class ProgramWindows {
 public:
@@ -42,6 +43,7 @@ public:
     TfrmStereoMixer& frmStereoMixer() { return *frmStereoMixer_; }
     TfrmAudioEditor& frmAudioEditor() { return *frmAudioEditor_; }
     TSkinChoice& skinChoice() { return *skinChoice_; }
+    TMainCommands& commands() { return *commands_; }
 
 private:
     std::unique_ptr<mixer::IMixerLibraries> mixers_;
@@ -55,4 +57,5 @@ private:
     TfrmStereoMixer* frmStereoMixer_;  // child window of the main window
     std::unique_ptr<TfrmAudioEditor> frmAudioEditor_;  // a window of its own
     TSkinChoice* skinChoice_;  // child of the main window
+    TMainCommands* commands_;  // child of the main window
 };

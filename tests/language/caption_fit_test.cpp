@@ -8,6 +8,7 @@
 #include "language_keys.h"
 
 #include <QCheckBox>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOption>
@@ -127,7 +128,7 @@ TEST_P(CaptionFit, EveryCaptionFitsItsControl)
     }
     EXPECT_GE(measured_, 40);
     // The fixed layout stays fixed.
-    EXPECT_EQ(main().size(), QSize(TfrmMain::kClientWidth, TfrmMain::kClientHeight));
+    EXPECT_EQ(main().size(), QSize(TfrmMain::kClientWidth, TfrmMain::kClientHeight + main().menuBar()->height()));
     EXPECT_EQ(windows_->frmSetting().size(), QSize(TfrmSetting::kClientWidth, TfrmSetting::kClientHeight));
     EXPECT_EQ(windows_->frmHelpDialog().size(), QSize(TfrmHelpDialog::kClientWidth, TfrmHelpDialog::kClientHeight));
 }

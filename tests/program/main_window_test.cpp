@@ -18,6 +18,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QRegularExpression>
@@ -59,7 +60,8 @@ protected:
 
 TEST_F(MainWindowTest, LayoutHasTheFixedClientAreaToolbarAndPlacedMeter)
 {
-    EXPECT_EQ(main().size(), QSize(530, 453));
+    // The menu bar lies above the client area: the window is that much taller.
+    EXPECT_EQ(main().size(), QSize(530, 453 + main().menuBar()->height()));
     EXPECT_EQ(main().findChildren<QToolButton*>(QRegularExpression("^ToolButton[1-8]$")).size(), 8);
     for (auto* b : main().findChildren<QToolButton*>(QRegularExpression("^ToolButton")))
         EXPECT_EQ(b->size(), QSize(55, 52)) << b->objectName().toStdString();

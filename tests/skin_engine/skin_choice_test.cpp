@@ -3,8 +3,10 @@
 #include "skin_fixture.h"
 
 #include "UnitDisplay.h"
+#include "UnitMainCommands.h"
 #include "window_handles.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -27,17 +29,22 @@ TEST_F(SkinProgramTest, NumbersOutsideTheTableGiveSilverAtStartAndByMessage)
     }
 }
 
-TEST_F(SkinProgramTest, ChoosingSkin5SavesItBeforeItShowsAndTheNextStartAppliesIt)
+TEST_F(SkinProgramTest, TheSkin5MenuItemSavesItBeforeItShowsAndTheNextStartAppliesIt)
 {
     Start();
     EXPECT_EQ(SkinFileName(), "Silver.ssk");  // no config.ini: skin 10
     const QImage before = main().grab().toImage();
-    skins().ChooseSkin(5);
+    windows_->commands().Item("N_Skin5")->trigger();
     EXPECT_EQ(SavedSkin(), 5);
     EXPECT_EQ(SkinFileName(), "Silver.ssk");
     EXPECT_EQ(main().grab().toImage(), before);
     ASSERT_TRUE(test_support::SpinUntil([&] { return SkinFileName() == "Longhorn.ssk"; }, 5000));
     EXPECT_NE(main().grab().toImage(), before);
+    // The Skin menu ticks the skin shown.
+    QMenu* menu = main().findChild<QMenu*>("N_Skin");
+    emit menu->aboutToShow();
+    EXPECT_TRUE(windows_->commands().Item("N_Skin5")->isChecked());
+    EXPECT_FALSE(windows_->commands().Item("N_Skin10")->isChecked());
 
     Start();
     EXPECT_EQ(SkinFileName(), "Longhorn.ssk");
