@@ -66,19 +66,8 @@ TfrmAudioEditor::TfrmAudioEditor(QWidget* centreOn) : QWidget(nullptr), centreOn
 
     BuildMenu();
 
-    OpenDialog = new QFileDialog(this);
-    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog->setNameFilter(QStringLiteral("support files (*.wav *.mp3 *.wma)"));
-    SaveDialog = new QFileDialog(this);
-    SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
-    SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog->setFileMode(QFileDialog::AnyFile);
-    SaveDialog->setNameFilters({QStringLiteral("mp3 files (*.mp3)"), QStringLiteral("wav files (*.wav)")});
-    SaveDialog->setDefaultSuffix(QStringLiteral("mp3"));
-    // The window asks its own overwrite question.
-    SaveDialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+    // The file dialogs are made when first needed: building one reads the folder and
+    // loads the style's icons, which would hold up the program's start.
 
     connect(NCTAudioEditor, &AudioEditorControl::OnBlockOperation, this,
             &TfrmAudioEditor::NCTAudioEditorBlockOperation);
@@ -145,6 +134,13 @@ bool TfrmAudioEditor::Ask(const QString& question)
 QString TfrmAudioEditor::ChooseOpenPath()
 {
     if (chooseOpen_) return chooseOpen_();
+    if (!OpenDialog) {
+        OpenDialog = new QFileDialog(this);
+        OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
+        OpenDialog->setFileMode(QFileDialog::ExistingFile);
+        OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+        OpenDialog->setNameFilter(QStringLiteral("support files (*.wav *.mp3 *.wma)"));
+    }
     if (OpenDialog->exec() != QDialog::Accepted || OpenDialog->selectedFiles().isEmpty()) return {};
     return OpenDialog->selectedFiles().constFirst();
 }
@@ -152,6 +148,16 @@ QString TfrmAudioEditor::ChooseOpenPath()
 QString TfrmAudioEditor::ChooseSavePath()
 {
     if (chooseSave_) return chooseSave_();
+    if (!SaveDialog) {
+        SaveDialog = new QFileDialog(this);
+        SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
+        SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+        SaveDialog->setFileMode(QFileDialog::AnyFile);
+        SaveDialog->setNameFilters({QStringLiteral("mp3 files (*.mp3)"), QStringLiteral("wav files (*.wav)")});
+        SaveDialog->setDefaultSuffix(QStringLiteral("mp3"));
+        // The window asks its own overwrite question.
+        SaveDialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+    }
     if (SaveDialog->exec() != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty()) return {};
     return SaveDialog->selectedFiles().constFirst();
 }

@@ -89,7 +89,7 @@ public:
     QAction* popMenuSpliter2 = nullptr;
     QAction* popMenuSaveSelected = nullptr;
     QAction* popMenuSave = nullptr;
-    QFileDialog* OpenDialog = nullptr;
+    QFileDialog* OpenDialog = nullptr;  // made at the first open or save
     QFileDialog* SaveDialog = nullptr;
 
 protected:
