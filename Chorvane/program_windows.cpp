@@ -14,6 +14,7 @@
 #include "message_box.h"
 #include "UnitSkin.h"
 #include "UnitMainCommands.h"
+#include "UnitListenBack.h"
 
 #include <QCoreApplication>
 #include <QPushButton>
@@ -79,6 +80,13 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
         editor->raise();
         editor->activateWindow();
         RunHandler(editor, [editor, &path] { editor->OpenInEditor(path); });
+    });
+    // The listen-back window when a take with the source "Voice and accompaniment" has its
+    // mix; a new take silences it.
+    auto* listenBack = new TfrmListenBack(main);
+    QObject::connect(&main->take(), &TakeController::voiceTakeMixed, listenBack, &TfrmListenBack::ListenTo);
+    QObject::connect(&main->take(), &TakeController::stateChanged, listenBack, [listenBack](bool running) {
+        if (running) listenBack->StopPlaying();
     });
     // The saved skin at the main window's first show; the skin message at any time.
     skinChoice_ = new TSkinChoice(main, *frmCommon_);

@@ -182,6 +182,9 @@ void TakeController::VoiceMixed(const QString& output, const QString& voicePath,
     else if (QFileInfo(voicePath).isFile())
         emit recordingFinished(voicePath);
     if (!error.isEmpty()) emit message(error);
+    // A later take that has begun since owns the voice take's settings now.
+    if (QFileInfo(output).isFile() && QFileInfo(voicePath).isFile() && voice_ && !voice_->running())
+        emit voiceTakeMixed(output, voicePath, voice_->settings());
 }
 
 void TakeController::StartPlayback(const TakeRequest& request)

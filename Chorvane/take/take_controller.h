@@ -10,6 +10,7 @@
 #include "INimAudioRecorder.h"
 #include "INimDXVideoPlayerObject.h"
 #include "INimVisualization.h"
+#include "mix_render.h"
 #include "take_timer.h"
 
 #include <QDateTime>
@@ -109,6 +110,9 @@ signals:
     void lyricsAt(int32_t positionMs);
     // A recording was finished and holds sound: it goes into the history.
     void recordingFinished(const QString& path);
+    // A take with the source "Voice and accompaniment" has its mix in `output`, made with
+    // `settings` from the voice track `voicePath`, which is still beside it.
+    void voiceTakeMixed(const QString& output, const QString& voicePath, const voice_mix::MixSettings& settings);
     // Something the user must read.
     void message(const QString& text);
 
