@@ -1,5 +1,6 @@
 #include "UnitMain.h"
 
+#include "UnitAdvert.h"
 #include "LedDisplay.h"
 #include "UnitDisplay.h"
 #include "ListViewHistory.h"
@@ -93,6 +94,7 @@ void TfrmMain::SetPartners(TfrmDisplay* display, TfrmLyric* lyric, TfrmCommon* c
     mixers_ = mixers;
     if (common_) History->SetFilePath(QString::fromStdString(common_->HistoryPath()));
     SongTree->SetCommon(common_);
+    WebBrowser->SetCommon(common_);
     take_->SetLyrics(lyric_);
     if (display_) {
         display_->setPlayer(player_.get());
@@ -225,10 +227,8 @@ QWidget* TfrmMain::buildRightPanel()
     connect(CheckBoxRightChannel, &QCheckBox::toggled, this, [this] { RunHandler(this, [this] { ApplyChannelChoice(); }); });
 
     auto* advert = FixedGroup("GroupBoxAD", QString(), 70, panel);
-    auto* advertPanel = new QLabel(advert);
-    advertPanel->setObjectName("WebBrowser");
-    advertPanel->setGeometry(4, 6, 337, 60);
-    advertPanel->setOpenExternalLinks(true);
+    WebBrowser = new TAdvertPanel(advert);
+    WebBrowser->move(4, 6);
 
     layout->addWidget(GroupBoxKaraokeFile);
     layout->addWidget(GroupBoxKaraokeDisplay);

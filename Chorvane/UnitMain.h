@@ -27,6 +27,7 @@ class QPushButton;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
+class TAdvertPanel;
 class THistory;
 class TSongTree;
 class TRzLEDDisplay;
@@ -125,6 +126,7 @@ public:
     QGroupBox* GroupBoxKaraokeDisplay = nullptr;
     THistory* History = nullptr;  // the history tab's list and its commands
     TSongTree* SongTree = nullptr;  // the song list tab, its download and the search row
+    TAdvertPanel* WebBrowser = nullptr;  // the advert panel
     QTabWidget* PageControl = nullptr;
     QLineEdit* EditSearch = nullptr;     // the song tree's search box
     QPushButton* ButtonSearch = nullptr;  // and its button

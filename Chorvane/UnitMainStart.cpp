@@ -1,6 +1,7 @@
 // The main window's first show, and the paths it takes from the shared services.
 #include "UnitMain.h"
 
+#include "UnitAdvert.h"
 #include "UnitDisplay.h"
 #include "UnitHistory.h"
 #include "UnitSongTree.h"
@@ -29,6 +30,7 @@ void TfrmMain::FormShow()
     // An unreadable history raises its error here, and the steps after it are not taken.
     if (!History->FilePath().isEmpty()) History->LoadHistory(History->FilePath());
     SongTree->StartSongListDownload();
+    WebBrowser->LoadAdvert();
 }
 
 QString TfrmMain::configPath() const

@@ -19,6 +19,7 @@ public:
         bool announceLength = true;  // without it the body ends when the connection closes
         bool silent = false;         // reads the request and never answers
         QByteArray location;         // a Location header (redirects)
+        QByteArray type = "text/xml";  // the Content-Type header
     };
     static Answer Body(int status, const QByteArray& body, bool announceLength = true)
     {
@@ -84,7 +85,7 @@ private:
         QByteArray reply = "HTTP/1.1 " + QByteArray::number(answer.status) + " Test\r\n";
         if (answer.announceLength) reply += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
         if (!answer.location.isEmpty()) reply += "Location: " + answer.location + "\r\n";
-        reply += "Content-Type: text/xml\r\nConnection: close\r\n\r\n" + answer.body;
+        reply += "Content-Type: " + answer.type + "\r\nConnection: close\r\n\r\n" + answer.body;
         socket->write(reply);
         socket->disconnectFromHost();
     }
