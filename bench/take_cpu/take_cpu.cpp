@@ -5,17 +5,13 @@
 // both, in turn; the figure is the median of the rounds' ratios, with their spread.
 // Needs a sound server; for a private one:
 //     eval "$(scripts/pulse-private start)"; build/bin/take_cpu [seconds, 30] [rounds, 3]
-#include "UnitMain.h"
 #include "runs.h"
-#include "message_box.h"
-#include "program_windows.h"
+#include "take_harness.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -58,21 +54,7 @@ int TakeMode(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QString folder = QString::fromLocal8Bit(argv[2]);
-    message_box::SetSink([](const QString& text) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
-    qputenv("HOME", folder.toLocal8Bit());  // recordings go to $HOME/Music/Chorvane
-    ProgramWindows windows(nullptr, QDir(folder).filePath("program").toStdString());
-    TfrmMain& main = windows.frmMain();
-    main.show();
-    main.EditKaraokeFile->setText(QDir(folder).filePath("song.mp3"));
-    main.EditLRCFile->setText(QDir(folder).filePath("song.lrc"));
-    // The program's own event loop, as in a real run (a polling wait would add its
-    // wake-ups to the figure).
-    QObject::connect(&main.take(), &TakeController::stateChanged, &app, [&](bool running) {
-        if (!running) QCoreApplication::quit();
-    });
-    main.ButtonRecord->click();
-    if (main.takeState() == 1) QApplication::exec();
-    const bool ended = main.takeState() == 0;
+    const int result = bench_support::RunTake(folder);
     // The take's own peak: a count taken by the parent would include the pages of the
     // forked parent itself.
     rusage self{};
@@ -81,7 +63,7 @@ int TakeMode(int argc, char** argv)
         std::fprintf(peak, "%ld\n", self.ru_maxrss);
         std::fclose(peak);
     }
-    return ended && QDir(QDir(folder).filePath("Music/Chorvane")).entryList({"*.mp3"}).size() == 1 ? 0 : 1;
+    return result;
 }
 
 }  // namespace
