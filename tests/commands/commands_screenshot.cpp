@@ -1,5 +1,5 @@
-// Not a test: the main window with its menu bar, the Options menu open, in the Silver skin
-// and in the dark SportsBlack skin, saved as <folder>/main-window-commands.png and
+// Not a test: the main window with its menu bar, in the Silver skin with the Options menu
+// open and in the dark SportsBlack skin, saved as <folder>/main-window-commands.png and
 // <folder>/main-window-commands-dark.png (the README's pictures).
 #include "UnitMain.h"
 #include "UnitMainCommands.h"
@@ -62,12 +62,18 @@ int main(int argc, char** argv)
     TfrmMain& main = windows.frmMain();
     main.show();
     test_support::SpinFor(100);
-    const std::pair<int, const char*> pictures[] = {{10, "main-window-commands.png"}, {11, "main-window-commands-dark.png"}};
-    for (const auto& [skin, name] : pictures) {
+    struct Picture {
+        int skin;
+        const char* name;
+        bool menuOpen;
+    };
+    for (const Picture& p : {Picture{10, "main-window-commands.png", true}, Picture{11, "main-window-commands-dark.png", false}}) {
+        const auto& [skin, name, menuOpen] = p;
         windows.skinChoice().ApplySkin(skin);
         test_support::SpinFor(50);
         const QString path = QDir(QString::fromLocal8Bit(argv[1])).filePath(QLatin1String(name));
-        if (!WindowWithOptionsMenu(main, windows.commands()).save(path)) {
+        const QImage picture = menuOpen ? WindowWithOptionsMenu(main, windows.commands()) : main.grab().toImage();
+        if (!picture.save(path)) {
             std::fprintf(stderr, "Unable to write to %s\n", qPrintable(path));
             return 1;
         }
