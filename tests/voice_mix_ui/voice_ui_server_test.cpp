@@ -1,7 +1,7 @@
 // "Voice and accompaniment" from the user's side against a sound server standing in for a
 // speaker and a microphone: the entry chosen in the recording source dialog makes the next
-// take record the voice, whose listen-back window plays at once and keeps the voice track
-// when closed; "Measure latency" with a microphone that hears nothing stores nothing and
+// take record the voice (heard while singing when asked), whose listen-back window plays
+// at once and keeps the voice track when closed; "Measure latency" with a microphone that hears nothing stores nothing and
 // says what to do, and with one that hears the speaker stores the pair's residual.
 #include "UnitListenBack.h"
 #include "UnitMain.h"
@@ -18,11 +18,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -52,6 +54,14 @@ protected:
         message_box::SetSink(nullptr);
     }
     [[nodiscard]] std::string Config() const { return (programFolder_ + "/config.ini").toStdString(); }
+    // The server's loopback modules.
+    [[nodiscard]] static int Loopbacks()
+    {
+        QProcess pactl;
+        pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")});
+        if (!pactl.waitForFinished(10000)) return -1;
+        return int(QString::fromUtf8(pactl.readAllStandardOutput()).count(QStringLiteral("module-loopback")));
+    }
 
     voice_mix_test::LoopbackRig rig_{40};
     QTemporaryDir home_;
@@ -80,10 +90,13 @@ TEST_F(VoiceUiServer, TheEntryChosenInTheDialogRecordsTheNextTakeWhoseListenBack
     ASSERT_GE(mic, 1) << "the rig's microphone is listed";
     microphones->setCurrentIndex(mic);
     emit microphones->activated(mic);
+    sources.PanelVoiceSource->CheckBoxHearVoice->click();
     sources.ButtonOK->click();
     const voice_mix::VoiceChoice choice = voice_mix::ReadVoiceChoice(Config());
     EXPECT_TRUE(choice.enabled);
     EXPECT_EQ(choice.source, "mic");
+    EXPECT_TRUE(choice.hearVoice);
+    ASSERT_EQ(Loopbacks(), 1) << "the rig's own";
 
     auto* listenBack = main.findChild<TfrmListenBack*>();
     ASSERT_NE(listenBack, nullptr);
@@ -93,7 +106,9 @@ TEST_F(VoiceUiServer, TheEntryChosenInTheDialogRecordsTheNextTakeWhoseListenBack
     const QString output = main.takeOutput();
     const QString voice = voice_mix::VoiceTake::VoicePath(output);
     EXPECT_TRUE(QFile::exists(voice)) << "the take's request carried the voice source";
+    EXPECT_EQ(Loopbacks(), 2) << "the microphone is heard while singing";
     ASSERT_TRUE(SpinUntil([&] { return main.takeState() == 0; }, 60000));
+    EXPECT_EQ(Loopbacks(), 1);
     ASSERT_TRUE(SpinUntil([&] { return listenBack->isVisible(); }, 60000));
     EXPECT_EQ(listenBack->session().output(), output);
     EXPECT_TRUE(listenBack->session().playing());
