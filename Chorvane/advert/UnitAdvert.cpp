@@ -4,37 +4,20 @@
 #include "advert_fetch.h"
 #include "advert_page.h"
 
-#include <QImage>
 #include <QLabel>
 #include <QRandomGenerator>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QThread>
 
-namespace {
-
-// The page's view. Whatever the page asks to load (images, style sheets) is never
-// fetched: not from the web, and above all not from this machine's files.
-class TAdvertView : public QTextBrowser {
-public:
-    using QTextBrowser::QTextBrowser;
-
-    QVariant loadResource(int type, const QUrl&) override
-    {
-        if (type != QTextDocument::ImageResource) return {};
-        // A transparent dot rather than nothing: nothing draws a broken-image icon.
-        QImage dot(1, 1, QImage::Format_ARGB32);
-        dot.fill(Qt::transparent);
-        return dot;
-    }
-};
-
-}  // namespace
+#include <memory>
 
 TAdvertPanel::TAdvertPanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("WebBrowser"));
     setFixedSize(kWidth, kHeight);
 
-    View = new TAdvertView(this);
+    View = new QTextBrowser(this);
     View->setObjectName(QStringLiteral("WebBrowserPage"));
     View->setGeometry(rect());
     // The page never navigates: its links go to the user's browser, or nowhere.
@@ -64,7 +47,14 @@ TAdvertPanel::TAdvertPanel(QWidget* parent) : QWidget(parent)
     connect(fetch_, &AdvertFetch::Finished, this, &TAdvertPanel::FetchFinished);
 }
 
-TAdvertPanel::~TAdvertPanel() = default;
+TAdvertPanel::~TAdvertPanel()
+{
+    // A page still being made ready: its thread ends by itself, within a moment.
+    if (importer_) {
+        importer_->wait();
+        delete importer_;
+    }
+}
 
 QString TAdvertPanel::AdvertAddress() const
 {
@@ -82,24 +72,35 @@ void TAdvertPanel::LoadAdvert()
 
 void TAdvertPanel::FetchFinished(bool ok)
 {
-    if (ok) {
-        const AdvertPage& page = fetch_->Page();
-        if (page.kind == advert::PageKind::Html) {
-            View->setHtml(page.text);
-            advert::FitToPanel(*View->document(), page.address);
-        } else {
-            View->setPlainText(page.text);
-        }
-        ok = !View->toPlainText().trimmed().isEmpty();
-    }
-    if (ok) {
+    if (!ok) return ShowPage(nullptr);
+    // A big page takes a while to import: on a thread of its own, so that the window
+    // never waits for it. The document comes back moved to this thread.
+    auto made = std::make_shared<std::unique_ptr<QTextDocument>>();
+    importer_ = QThread::create([page = fetch_->Page(), made, owner = thread()] {
+        *made = advert::MakeDocument(page.text, page.kind, page.address);
+        if (*made) (*made)->moveToThread(owner);
+    });
+    importer_->setObjectName(QStringLiteral("advert page"));
+    connect(importer_, &QThread::finished, this, [this, made] {
+        importer_->deleteLater();
+        importer_ = nullptr;
+        ShowPage(made->release());
+    });
+    importer_->start();
+}
+
+void TAdvertPanel::ShowPage(QTextDocument* document)
+{
+    if (document) {
+        document->setParent(View);
+        document->setDefaultFont(View->font());
+        View->setDocument(document);
         for (QLabel* tip : Tips) tip->hide();
         View->show();
     } else {
-        View->clear();
         ShowTip();
     }
-    emit advertFinished(ok);
+    emit advertFinished(document != nullptr);
 }
 
 void TAdvertPanel::ShowTip()

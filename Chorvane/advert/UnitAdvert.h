@@ -13,6 +13,8 @@
 class AdvertFetch;
 class QLabel;
 class QTextBrowser;
+class QTextDocument;
+class QThread;
 class QUrl;
 class TfrmCommon;
 
@@ -55,10 +57,13 @@ signals:
 
 private:
     void FetchFinished(bool ok);
+    // The page's document, or the tip when there is none.
+    void ShowPage(QTextDocument* document);
     void ShowTip();
 
     TfrmCommon* common_ = nullptr;
     AdvertFetch* fetch_ = nullptr;
+    QThread* importer_ = nullptr;  // makes the page's document ready
     QString address_;
     int tip_ = 0;
     bool loadStarted_ = false;

@@ -3,6 +3,7 @@
 #include "action_address.h"
 #include "codepage.h"
 
+#include <QImage>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -66,14 +67,30 @@ QString FromDeclaration(const QByteArray& body)
     return FromGbk(body);
 }
 
-void ClearColours(QTextFormat& format)
+// True when the format held a colour.
+bool ClearColours(QTextFormat& format)
 {
-    format.clearProperty(QTextFormat::ForegroundBrush);
-    format.clearProperty(QTextFormat::BackgroundBrush);
-    format.clearProperty(QTextFormat::TextOutline);
-    format.clearProperty(QTextFormat::TextUnderlineColor);
-    format.clearProperty(QTextFormat::FrameBorderBrush);
+    bool had = false;
+    for (int property : {int(QTextFormat::ForegroundBrush), int(QTextFormat::BackgroundBrush), int(QTextFormat::TextOutline),
+                         int(QTextFormat::TextUnderlineColor), int(QTextFormat::FrameBorderBrush)}) {
+        if (!format.hasProperty(property)) continue;
+        format.clearProperty(property);
+        had = true;
+    }
+    return had;
 }
+
+class AdvertDocument : public QTextDocument {
+public:
+    QVariant loadResource(int type, const QUrl&) override
+    {
+        // A transparent dot for an image rather than nothing, which draws a broken-image icon.
+        if (type != ImageResource) return QVariant(QString());
+        QImage dot(1, 1, QImage::Format_ARGB32);
+        dot.fill(Qt::transparent);
+        return dot;
+    }
+};
 
 void FitFrames(QTextFrame* frame)
 {
@@ -125,18 +142,19 @@ void FitToPanel(QTextDocument& document, const QUrl& base)
     QTextCursor cursor(&document);
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         QTextBlockFormat blockFormat = block.blockFormat();
-        ClearColours(blockFormat);
         QTextCharFormat blockChars = block.charFormat();
-        ClearColours(blockChars);
-        cursor.setPosition(block.position());
-        cursor.setBlockFormat(blockFormat);
-        cursor.setBlockCharFormat(blockChars);
+        const bool blockColoured = ClearColours(blockFormat);
+        if (ClearColours(blockChars) || blockColoured) {
+            cursor.setPosition(block.position());
+            cursor.setBlockFormat(blockFormat);
+            cursor.setBlockCharFormat(blockChars);
+        }
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             QTextCharFormat format = fragment.charFormat();
-            ClearColours(format);
-            if (format.isAnchor() && !format.anchorHref().isEmpty())
-                format.setAnchorHref(base.resolved(QUrl(format.anchorHref())).toString(QUrl::FullyEncoded));
+            const bool link = format.isAnchor() && !format.anchorHref().isEmpty();
+            if (!ClearColours(format) && !link) continue;
+            if (link) format.setAnchorHref(base.resolved(QUrl(format.anchorHref())).toString(QUrl::FullyEncoded));
             pieces.push_back({fragment.position(), fragment.length(), format});
         }
     }
@@ -146,6 +164,20 @@ void FitToPanel(QTextDocument& document, const QUrl& base)
         cursor.setPosition(piece.position + piece.length, QTextCursor::KeepAnchor);
         cursor.setCharFormat(piece.format);
     }
+}
+
+std::unique_ptr<QTextDocument> MakeDocument(const QString& text, PageKind kind, const QUrl& base)
+{
+    auto document = std::make_unique<AdvertDocument>();
+    document->setUndoRedoEnabled(false);
+    if (kind == PageKind::Html) {
+        document->setHtml(text);
+        FitToPanel(*document, base);
+    } else {
+        document->setPlainText(text);
+    }
+    if (document->toPlainText().trimmed().isEmpty()) return nullptr;
+    return document;
 }
 
 bool IsOpenableLink(const QUrl& link)

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <memory>
+
 class QTextDocument;
 
 namespace advert {
@@ -26,6 +28,12 @@ enum class PageKind { None, Html, Text };
 // block, table and body backgrounds) is dropped, so the panel's own colours, those of
 // the skin, show; every link is made absolute against `base`.
 void FitToPanel(QTextDocument& document, const QUrl& base);
+
+// The page as a document fit for the panel (FitToPanel done), or nullptr when it holds
+// no text to show. The document never loads what the page names (images, style
+// sheets): not from the web, and above all not from this machine's files. Documents
+// are reentrant: this runs on any thread, and the caller moves the result to its own.
+[[nodiscard]] std::unique_ptr<QTextDocument> MakeDocument(const QString& text, PageKind kind, const QUrl& base);
 
 // True for an absolute http or https address with a host: the links handed to the
 // user's browser. Everything else (javascript:, file:, mailto:, relative text) is not.

@@ -197,9 +197,10 @@ TEST_F(AdvertPanelTest, ThePageColoursGiveWayToTheSkin)
     QFile skin(QStringLiteral(CHORVANE_SOURCE_DIR "/Chorvane/skins/SportsBlack.ssk"));
     ASSERT_TRUE(skin.open(QIODevice::ReadOnly));
     window_.setStyleSheet(QString::fromUtf8(skin.readAll()));
-    // Black on the skin's black, and an image that would never end if it were read.
+    // Black on the skin's black, and a style sheet and an image that would never end if they were read.
     server_.Set("/ad", Page("text/html",
-                            "<html><body text=\"#000000\" bgcolor=\"#000000\"><font color=\"#000000\">"
+                            "<html><head><link rel=\"stylesheet\" href=\"/dev/zero\"></head>"
+                            "<body text=\"#000000\" bgcolor=\"#000000\"><font color=\"#000000\">"
                             "<b>SING SING SING</b> <a href=\"/x\">OFFER</a><img src=\"/dev/zero\" width=\"20\" "
                             "height=\"20\"><span style=\"background-color:#000000\">WWW</span></font></body></html>"));
     ASSERT_TRUE(Load(NewPanel(server_.Url("/ad"))));
