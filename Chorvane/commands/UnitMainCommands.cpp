@@ -57,7 +57,6 @@ void TMainCommands::buildMenus()
 {
     menuBar_ = new QMenuBar(windows_.main);
     menuBar_->setObjectName(QStringLiteral("MainMenu"));
-    const TfrmCommon& common = common_;
 
     QMenu* control = addMenu(menuBar_, "N1", tr("&Control"));
     QAction* exit = addItem(control, "N1_1", tr("E&xit"), [this] { windows_.main->close(); });
@@ -90,19 +89,18 @@ void TMainCommands::buildMenus()
     }
 
     QMenu* help = addMenu(menuBar_, "N_Help", tr("&Help"));
-    QAction* localHelp = addItem(help, "N_LocalHelp", tr("&Help"), [&common] { common.OpenHelpPage(); });
+    QAction* localHelp = addItem(help, "N_LocalHelp", tr("&Help"), [this] { common_.OpenHelpPage(); });
     localHelp->setShortcut(QKeySequence(Qt::Key_F1));
-    addItem(help, "N_HomePage", tr("&Web Site"), [&common] { common.OpenHomePage(); });
-    addItem(help, "N_Support", tr("&Support"), [&common] { common.OpenSupport(); });
-    addItem(help, "N_FeedBack", tr("&Feedback"), [&common] { common.OpenContactPage(); });
-    addItem(help, "N_Update", tr("&Update"), [&common] { common.OpenHomePage(); });
+    addItem(help, "N_HomePage", tr("&Web Site"), [this] { common_.OpenHomePage(); });
+    addItem(help, "N_Support", tr("&Support"), [this] { common_.OpenSupport(); });
+    addItem(help, "N_FeedBack", tr("&Feedback"), [this] { common_.OpenContactPage(); });
+    addItem(help, "N_Update", tr("&Update"), [this] { common_.OpenHomePage(); });
 
     windows_.main->setMenuBar(menuBar_);
 }
 
 void TMainCommands::bindToolBar()
 {
-    const TfrmCommon& common = common_;
     struct Button {
         const char* name;
         const char* icon;
@@ -110,16 +108,16 @@ void TMainCommands::bindToolBar()
         std::function<void()> handler;
     };
     const Button buttons[] = {
-        {"ToolButton1", "songs", tr("Open the folder of your recordings"), [&common] { common.OpenRecordingsFolder(); }},
-        {"ToolButton2", "search", tr("Find accompaniments on the web"), [&common] { common.OpenAccompanimentSite(); }},
+        {"ToolButton1", "songs", tr("Open the folder of your recordings"), [this] { common_.OpenRecordingsFolder(); }},
+        {"ToolButton2", "search", tr("Find accompaniments on the web"), [this] { common_.OpenAccompanimentSite(); }},
         {"ToolButton3", "sing", tr("Start or stop singing and recording"),
          [this] {
              if (windows_.singButton) windows_.singButton->click();
          }},
-        {"ToolButton4", "help", tr("Open the online help"), [&common] { common.OpenHelpPage(); }},
-        {"ToolButton5", "support", tr("Write to technical support"), [&common] { common.OpenSupport(); }},
-        {"ToolButton6", "contact", tr("Contact us on our web site"), [&common] { common.OpenHomePage(); }},
-        {"ToolButton7", "website", tr("Visit the official web site"), [&common] { common.OpenHomePage(); }},
+        {"ToolButton4", "help", tr("Open the online help"), [this] { common_.OpenHelpPage(); }},
+        {"ToolButton5", "support", tr("Write to technical support"), [this] { common_.OpenSupport(); }},
+        {"ToolButton6", "contact", tr("Contact us on our web site"), [this] { common_.OpenHomePage(); }},
+        {"ToolButton7", "website", tr("Visit the official web site"), [this] { common_.OpenHomePage(); }},
         {"ToolButton8", "close", tr("Close Chorvane"), [this] { windows_.main->close(); }},
     };
     for (const Button& b : buttons) {
@@ -133,9 +131,9 @@ void TMainCommands::bindToolBar()
 
 QAction* TMainCommands::Item(const QString& name) const
 {
-    for (QAction* item : menuBar_->findChildren<QAction*>(name)) return item;
-    for (QMenu* menu : menuBar_->findChildren<QMenu*>(name)) return menu->menuAction();
-    return nullptr;
+    if (auto* item = menuBar_->findChild<QAction*>(name)) return item;
+    auto* menu = menuBar_->findChild<QMenu*>(name);
+    return menu ? menu->menuAction() : nullptr;
 }
 
 void TMainCommands::run(const std::function<void()>& handler) const
