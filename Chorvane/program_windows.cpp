@@ -81,10 +81,13 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
         editor->activateWindow();
         RunHandler(editor, [editor, &path] { editor->OpenInEditor(path); });
     });
-    // The listen-back window when a take with the source "Voice and accompaniment" has its
-    // mix; a new take silences it.
+    // The listen-back window from the end of a take with the source "Voice and accompaniment"
+    // (its mix being made, then played); a new take silences it.
     auto* listenBack = new TfrmListenBack(main);
+    QObject::connect(&main->take(), &TakeController::voiceTakeMixing, listenBack, &TfrmListenBack::ShowMixing);
+    QObject::connect(&main->take(), &TakeController::voiceMixProgress, listenBack, &TfrmListenBack::MixProgress);
     QObject::connect(&main->take(), &TakeController::voiceTakeMixed, listenBack, &TfrmListenBack::ListenTo);
+    QObject::connect(&main->take(), &TakeController::voiceTakeNotMixed, listenBack, &TfrmListenBack::MixFailed);
     QObject::connect(&main->take(), &TakeController::stateChanged, listenBack, [listenBack](bool running) {
         if (running) listenBack->StopPlaying();
     });

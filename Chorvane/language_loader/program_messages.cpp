@@ -78,6 +78,7 @@ constexpr std::array<Message, kCount> kMessages = {{
     {Id::ListenBackKeepFailed, "listenBackKeepFailed", "The voice track \"%1\" could not be removed."},
     {Id::ListenBackNotPlayable, "listenBackNotPlayable", "The take \"%1\" cannot be played: %2"},
     {Id::ListenBackCaption, "listenBackCaption", "Listen back"},
+    {Id::ListenBackMixing, "listenBackMixing", "Mixing your voice with the music..."},
 }};
 
 constexpr bool InOrder()

@@ -60,6 +60,7 @@ enum class Id {
     ListenBackKeepFailed,
     ListenBackNotPlayable,
     ListenBackCaption,
+    ListenBackMixing,
     Count
 };
 

@@ -84,9 +84,44 @@ void TfrmListenBack::buildControls()
     connect(SpinBoxNudge, &QSpinBox::valueChanged, this, [this](int ms) { session_.SetNudgeMs(ms); });
 }
 
+void TfrmListenBack::ShowMixing(const QString& output)
+{
+    session_.Stop();
+    const QString name = QFileInfo(output).fileName();
+    LabelTake->setText(LabelTake->fontMetrics().elidedText(name, Qt::ElideMiddle, LabelTake->width()));
+    LabelTake->setToolTip(name);
+    setWindowTitle(Text(Id::ListenBackCaption));
+    EnableControls(false);
+    ProgressBarRender->setValue(0);
+    ProgressBarRender->show();
+    LabelStatus->setText(Text(Id::ListenBackMixing));
+    show();
+    raise();
+}
+
+void TfrmListenBack::MixProgress(double fraction)
+{
+    ProgressBarRender->setValue(int(fraction * 100 + 0.5));
+}
+
+void TfrmListenBack::MixFailed()
+{
+    EnableControls(true);
+    ShowRendering(false);
+    hide();
+}
+
+void TfrmListenBack::EnableControls(bool enabled)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{ButtonPlay, ButtonStop, SliderBalance, SpinBoxNudge, ButtonKeep})
+        w->setEnabled(enabled);
+    if (enabled) ShowPlaying(session_.playing());
+}
+
 void TfrmListenBack::ListenTo(const QString& output, const QString& voicePath, const voice_mix::MixSettings& settings)
 {
     if (const QString problem = session_.Open(output, voicePath, settings); !problem.isEmpty()) {
+        MixFailed();
         message_box::Show(parentWidget(), problem);
         return;
     }
@@ -100,7 +135,7 @@ void TfrmListenBack::ListenTo(const QString& output, const QString& voicePath, c
     LabelTake->setToolTip(name);
     setWindowTitle(Text(Id::ListenBackCaption));
     LabelStatus->clear();
-    ButtonKeep->setEnabled(true);
+    EnableControls(true);
     ShowRendering(false);
     show();
     raise();

@@ -23,8 +23,13 @@ public:
 
     explicit TfrmListenBack(QWidget* parent = nullptr);
 
+    // A take has ended: the window shows its mix being made, `MixProgress` 0 .. 1.
+    void ShowMixing(const QString& output);
+    void MixProgress(double fraction);
     // A take's mix is ready: the window shows it and plays it.
     void ListenTo(const QString& output, const QString& voicePath, const voice_mix::MixSettings& settings);
+    // The mix could not be made (the take's message says why): nothing to listen to.
+    void MixFailed();
     // Playback ends (a take is starting); the window stays.
     void StopPlaying();
 
@@ -57,6 +62,7 @@ private:
     void ShowRendering(bool rendering);
     void Rendered(const QString& error);
     void Kept(const QString& error);
+    void EnableControls(bool enabled);
 
     ListenBackSession session_;
 };

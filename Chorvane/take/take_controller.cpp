@@ -158,6 +158,7 @@ void TakeController::StartVoice(const QString& outputPath, const TakeRequest& re
     if (!voice_) {
         voice_ = std::make_unique<voice_mix::VoiceTake>();
         connect(voice_.get(), &voice_mix::VoiceTake::mixFinished, this, &TakeController::VoiceMixed);
+        connect(voice_.get(), &voice_mix::VoiceTake::mixProgress, this, &TakeController::voiceMixProgress);
     }
     voice_mix::VoiceTakeRequest voice;
     voice.output = outputPath;
@@ -185,6 +186,8 @@ void TakeController::VoiceMixed(const QString& output, const QString& voicePath,
     // A later take that has begun since owns the voice take's settings now.
     if (QFileInfo(output).isFile() && QFileInfo(voicePath).isFile() && voice_ && !voice_->running())
         emit voiceTakeMixed(output, voicePath, voice_->settings());
+    else
+        emit voiceTakeNotMixed(output);
 }
 
 void TakeController::StartPlayback(const TakeRequest& request)
@@ -257,7 +260,10 @@ QString TakeController::Finish()
     if (recording_) step(c_.recorder->StopRecord(), Text(Id::RecordingNotStopped));
     recording_ = false;
     // The voice track is finished now; the mix follows on a worker, then the history row.
-    if (voiceMix_ && voice_) voice_->End();
+    if (voiceMix_ && voice_) {
+        voice_->End();
+        if (voice_->rendering()) emit voiceTakeMixing(output_);
+    }
     voiceMix_ = false;
     if (fileOpen_) {
         fileOpen_ = false;

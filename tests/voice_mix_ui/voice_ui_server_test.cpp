@@ -100,6 +100,14 @@ TEST_F(VoiceUiServer, TheEntryChosenInTheDialogRecordsTheNextTakeWhoseListenBack
 
     auto* listenBack = main.findChild<TfrmListenBack*>();
     ASSERT_NE(listenBack, nullptr);
+    // The window comes at the take's end, while the mix is being made, and plays it once made.
+    QStringList seen;
+    QObject::connect(&main.take(), &TakeController::voiceTakeMixing, [&] {
+        seen << QStringLiteral("mixing shown:%1 playing:%2").arg(listenBack->isVisible()).arg(listenBack->session().playing());
+    });
+    QObject::connect(&main.take(), &TakeController::voiceTakeMixed, [&] {
+        seen << QStringLiteral("mixed playing:%1").arg(listenBack->session().playing());
+    });
     main.EditKaraokeFile->setText(song);
     main.ButtonRecord->click();
     ASSERT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
@@ -109,7 +117,9 @@ TEST_F(VoiceUiServer, TheEntryChosenInTheDialogRecordsTheNextTakeWhoseListenBack
     EXPECT_EQ(Loopbacks(), 2) << "the microphone is heard while singing";
     ASSERT_TRUE(SpinUntil([&] { return main.takeState() == 0; }, 60000));
     EXPECT_EQ(Loopbacks(), 1);
-    ASSERT_TRUE(SpinUntil([&] { return listenBack->isVisible(); }, 60000));
+    ASSERT_TRUE(SpinUntil([&] { return seen.size() == 2; }, 60000));
+    EXPECT_EQ(seen, (QStringList{"mixing shown:1 playing:0", "mixed playing:1"}));
+    EXPECT_TRUE(listenBack->isVisible());
     EXPECT_EQ(listenBack->session().output(), output);
     EXPECT_TRUE(listenBack->session().playing());
     EXPECT_TRUE(QFile::exists(output));
