@@ -81,7 +81,12 @@ void TfrmListenBack::buildControls()
         if (!SliderBalance->isSliderDown()) session_.SetBalance(value);
     });
     connect(SliderBalance, &QSlider::sliderReleased, this, [this] { session_.SetBalance(SliderBalance->value()); });
-    connect(SpinBoxNudge, &QSpinBox::valueChanged, this, [this](int ms) { session_.SetNudgeMs(ms); });
+    connect(SpinBoxNudge, &QSpinBox::valueChanged, this, [this](int ms) {
+        session_.SetNudgeMs(ms);
+        // A typed value between the steps shows the step it was rounded to.
+        const QSignalBlocker quiet(SpinBoxNudge);
+        SpinBoxNudge->setValue(session_.nudgeMs());
+    });
 }
 
 void TfrmListenBack::ShowMixing(const QString& output)

@@ -86,7 +86,8 @@ TEST_F(ListenBackWindow, ANudgeRendersAgainAndKeepRemovesTheVoiceTrackOnlyOnceTh
 TEST_F(ListenBackWindow, ClosingKeepsTheVoiceTrackAndSoDoesKeepAfterARenderThatFailed)
 {
     window_.ListenTo(output_, voice_, settings_);
-    window_.SpinBoxNudge->setValue(-15);
+    window_.SpinBoxNudge->setValue(-17);
+    EXPECT_EQ(window_.SpinBoxNudge->value(), -15) << "the 5 ms step";
     window_.ButtonClose->click();
     EXPECT_FALSE(window_.isVisible());
     EXPECT_FALSE(window_.session().playing());
