@@ -117,7 +117,7 @@ TEST_F(AdvertPanelTest, ShowsThePageOnceAndOpensOnlyItsWebLinks)
 {
     server_.Set("/software-ad.php", HttpTestServer::Redirect(server_.Url("/ads/today").toUtf8()));
     server_.Set("/ads/today", Page("text/html; charset=utf-8",
-                                   "<html><body><p>Sing tonight <a href=\"offer.htm\">Offer</a> "
+                                   "<html><head><script>document.write('Scripted')</script></head><body><p>Sing tonight <a href=\"offer.htm\">Offer</a> "
                                    "<a href=\"javascript:alert(1)\">Script</a> <a href=\"file:///etc/passwd\">Local</a> "
                                    "<a href=\"mailto:a@b.example\">Mail</a></p></body></html>"));
     TAdvertPanel& panel = NewPanel(server_.Url("/software-ad.php"));
@@ -128,6 +128,7 @@ TEST_F(AdvertPanelTest, ShowsThePageOnceAndOpensOnlyItsWebLinks)
     EXPECT_EQ(panel.ShownTip(), nullptr);
     for (QLabel* tip : panel.Tips) EXPECT_FALSE(tip->isVisible());
     EXPECT_TRUE(panel.View->toPlainText().startsWith("Sing tonight"));
+    EXPECT_FALSE(panel.View->toPlainText().contains("Scripted"));
 
     // A relative link goes to the address the page came from in the end.
     Click(panel, "Offer");
