@@ -15,6 +15,7 @@
 #include "UnitSkin.h"
 #include "UnitMainCommands.h"
 #include "UnitListenBack.h"
+#include "voice_source_panel.h"
 
 #include <QCoreApplication>
 #include <QPushButton>
@@ -91,6 +92,8 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
     QObject::connect(&main->take(), &TakeController::stateChanged, listenBack, [listenBack](bool running) {
         if (running) listenBack->StopPlaying();
     });
+    QObject::connect(&main->take(), &TakeController::stateChanged, sources->PanelVoiceSource,
+                     &TVoiceSourcePanel::SetTakeRunning);
     // The saved skin at the main window's first show; the skin message at any time.
     skinChoice_ = new TSkinChoice(main, *frmCommon_);
     // The menu bar and the toolbar: the dialogs above, the display window, the skins.

@@ -86,12 +86,18 @@ void TVoiceSourcePanel::SetVoiceChosen(bool chosen)
     EnableControls();
 }
 
+void TVoiceSourcePanel::SetTakeRunning(bool running)
+{
+    takeRunning_ = running;
+    EnableControls();
+}
+
 void TVoiceSourcePanel::EnableControls()
 {
     LabelVoiceSource->setEnabled(chosen_);
     ComboBoxVoiceSource->setEnabled(chosen_ && !measuring());
     CheckBoxHearVoice->setEnabled(chosen_);
-    ButtonMeasureLatency->setEnabled(chosen_ && !measuring());
+    ButtonMeasureLatency->setEnabled(chosen_ && !measuring() && !takeRunning_);
 }
 
 void TVoiceSourcePanel::MicrophonePicked(int index)
@@ -114,7 +120,7 @@ void TVoiceSourcePanel::HearVoiceClick(bool checked)
 
 void TVoiceSourcePanel::ButtonMeasureLatencyClick()
 {
-    if (measuring()) return;
+    if (measuring() || takeRunning_) return;
     const QString problem = measurement_.Start(voice_mix::ReadVoiceChoice(configPath_).source);
     if (!problem.isEmpty()) {
         message_box::Show(this, problem);

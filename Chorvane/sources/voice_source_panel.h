@@ -35,6 +35,9 @@ public:
     // are left out. The stored choice is selected, and kept listed when it is not there.
     void SetMicrophones(const std::vector<Microphone>& sources);
     void SetVoiceChosen(bool chosen);
+    // No measurement while a take runs: its test sound would be in the take, the take's
+    // music in the measurement.
+    void SetTakeRunning(bool running);
     void ButtonMeasureLatencyClick();
 
     // A source that records what an output plays rather than a microphone.
@@ -65,4 +68,5 @@ private:
     std::string configPath_;
     LatencyMeasurement measurement_;
     bool chosen_ = false;
+    bool takeRunning_ = false;
 };

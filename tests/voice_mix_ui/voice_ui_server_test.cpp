@@ -115,8 +115,10 @@ TEST_F(VoiceUiServer, TheEntryChosenInTheDialogRecordsTheNextTakeWhoseListenBack
     const QString voice = voice_mix::VoiceTake::VoicePath(output);
     EXPECT_TRUE(QFile::exists(voice)) << "the take's request carried the voice source";
     EXPECT_EQ(Loopbacks(), 2) << "the microphone is heard while singing";
+    EXPECT_FALSE(sources.PanelVoiceSource->ButtonMeasureLatency->isEnabled()) << "no test sound in a take";
     ASSERT_TRUE(SpinUntil([&] { return main.takeState() == 0; }, 60000));
     EXPECT_EQ(Loopbacks(), 1);
+    EXPECT_TRUE(sources.PanelVoiceSource->ButtonMeasureLatency->isEnabled());
     ASSERT_TRUE(SpinUntil([&] { return seen.size() == 2; }, 60000));
     EXPECT_EQ(seen, (QStringList{"mixing shown:1 playing:0", "mixed playing:1"}));
     EXPECT_TRUE(listenBack->isVisible());
