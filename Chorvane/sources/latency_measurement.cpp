@@ -31,6 +31,12 @@ QString LatencyMeasurement::Start(const std::string& source)
     return {};
 }
 
+void LatencyMeasurement::Cancel()
+{
+    delete calibration_.data();
+    calibration_ = nullptr;
+}
+
 void LatencyMeasurement::Finished(const CalibrationResult& result)
 {
     // Called from inside the calibration: it goes once its signal has returned.

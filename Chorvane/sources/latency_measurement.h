@@ -22,6 +22,8 @@ public:
     // Measures with `source` (empty: the default microphone). Empty, or the user's text;
     // `finished` follows a successful start.
     [[nodiscard]] QString Start(const std::string& source);
+    // Ends a measurement under way; nothing is stored and `finished` does not come.
+    void Cancel();
     [[nodiscard]] bool running() const { return calibration_ != nullptr; }
 
     // The text for a calibration's end; `stored` says whether its residual was kept.

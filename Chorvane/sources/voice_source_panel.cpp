@@ -89,6 +89,12 @@ void TVoiceSourcePanel::SetVoiceChosen(bool chosen)
 void TVoiceSourcePanel::SetTakeRunning(bool running)
 {
     takeRunning_ = running;
+    if (running && measuring()) {
+        measurement_.Cancel();
+        ProgressBarLatency->hide();
+        LabelLatency->clear();
+        Place();
+    }
     EnableControls();
 }
 

@@ -35,8 +35,8 @@ public:
     // are left out. The stored choice is selected, and kept listed when it is not there.
     void SetMicrophones(const std::vector<Microphone>& sources);
     void SetVoiceChosen(bool chosen);
-    // No measurement while a take runs: its test sound would be in the take, the take's
-    // music in the measurement.
+    // No measurement while a take runs (one under way ends): its test sound would be in
+    // the take, the take's music in the measurement.
     void SetTakeRunning(bool running);
     void ButtonMeasureLatencyClick();
 

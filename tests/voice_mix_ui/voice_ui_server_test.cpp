@@ -188,4 +188,15 @@ TEST_F(VoiceUiServer, MeasuringWithADeafMicrophoneStoresNothingAndOneThatHearsTh
     EXPECT_TRUE(voice_mix::ReadResidualMs(config, "spk", "mic").has_value());
     EXPECT_FALSE(panel.LabelLatency->text().isEmpty());
     EXPECT_EQ(messages_.size(), 1) << "a good result is no message";
+
+    // A take that starts ends a measurement under way, and none starts during it.
+    panel.ButtonMeasureLatency->click();
+    ASSERT_TRUE(panel.measuring());
+    panel.SetTakeRunning(true);
+    EXPECT_FALSE(panel.measuring());
+    EXPECT_FALSE(panel.ButtonMeasureLatency->isEnabled());
+    panel.ButtonMeasureLatencyClick();
+    EXPECT_FALSE(panel.measuring());
+    SpinFor(200);
+    EXPECT_EQ(measured.size(), 1);
 }
