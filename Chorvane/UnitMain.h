@@ -82,6 +82,9 @@ public:
 
     // ---- Start-up and close ----------------------------------------------------------
     void FormShow();
+    // The first show's steps that query the sound server's sources, read the history and
+    // start the downloads: right after the first paint, so they never hold the window up.
+    void FormShowAfterPaint();
     void FillDriverLists();
     void PrepareMicrophone();
     void SelectStereoMix();

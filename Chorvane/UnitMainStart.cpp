@@ -26,6 +26,12 @@ void TfrmMain::FormShow()
     SelectStereoMix();
     ShowLyricFileFields(false);
     if (display_) display_->ClearPicture();
+    connect(this, &TfrmMain::firstPainted, this, [this] { RunHandler(this, [this] { FormShowAfterPaint(); }); },
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+}
+
+void TfrmMain::FormShowAfterPaint()
+{
     emit sourceListWanted();
     // An unreadable history raises its error here, and the steps after it are not taken.
     if (!History->FilePath().isEmpty()) History->LoadHistory(History->FilePath());

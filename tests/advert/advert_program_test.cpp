@@ -5,6 +5,7 @@
 #include "UnitMain.h"
 #include "Unit_common.h"
 #include "advert_fetch.h"
+#include "event_loop.h"
 #include "fake_mixers.h"
 #include "http_test_server.h"
 #include "message_box.h"
@@ -57,7 +58,7 @@ TEST_F(AdvertProgramTest, TheFirstShowLoadsThePageWithoutWaitingForIt)
     EXPECT_EQ(panel().geometry(), QRect(4, 6, 337, 60));
     main.show();
     // The window is up while the server keeps silent; the tip stands in for the page.
-    EXPECT_TRUE(panel().Fetch().Running());
+    ASSERT_TRUE(test_support::SpinUntil([&] { return panel().Fetch().Running(); }, 10000));
     ASSERT_NE(panel().ShownTip(), nullptr);
     EXPECT_TRUE(panel().ShownTip()->isVisible());
     EXPECT_FALSE(panel().ShownTip()->text().isEmpty());
