@@ -45,17 +45,42 @@ Pixel MeterRenderer::ZoneColour(int64_t row, bool lit) const
 
 void MeterRenderer::FillTick(const Grid& grid, int64_t col, int64_t row, Pixel colour)
 {
+    FillTick(frame_, grid, col, row, colour);
+}
+
+void MeterRenderer::FillTick(RasterSurface& surface, const Grid& grid, int64_t col, int64_t row, Pixel colour)
+{
     const int64_t left = int64_t(settings_.TickSeparate) + col * grid.colPitch;
     const int64_t bottom = int64_t(height()) - settings_.TickSeparate - row * grid.rowPitch;
-    frame_.FillRect(ClampToInt(left), ClampToInt(bottom - settings_.TickHeight),
+    surface.FillRect(ClampToInt(left), ClampToInt(bottom - settings_.TickHeight),
                     ClampToInt(left + settings_.TickWidth), ClampToInt(bottom), colour);
 }
 
 void MeterRenderer::PaintUnlitGrid(const Grid& grid)
 {
+    // The unlit grid depends only on the size and the settings: drawn once into its own
+    // picture and copied into every frame after that (the frame is background when this
+    // is called, which the grid picture holds too).
+    const GridKey key{width(), height(), settings_.HighPosition, settings_.MidPosition, settings_.TickWidth,
+                      settings_.TickHeight, settings_.TickSeparate};
+    if (!(gridKey_ == key) || unlitGrid_.width() != frame_.width() || unlitGrid_.height() != frame_.height()) {
+        gridKey_ = {};
+        if (!unlitGrid_.Resize(frame_.width(), frame_.height())) {
+            PaintGridTicks(frame_, grid);
+            return;
+        }
+        PaintGridTicks(unlitGrid_, grid);
+        gridKey_ = key;
+    }
+    frame_.CopyFrom(unlitGrid_, 0, 0);
+}
+
+void MeterRenderer::PaintGridTicks(RasterSurface& surface, const Grid& grid)
+{
+    surface.Fill(colours::kBackground);
     for (int32_t r = 0; r < grid.rows; ++r) {
         const Pixel colour = ZoneColour(r, false);
-        for (int32_t c = 0; c < grid.cols; ++c) FillTick(grid, c, r, colour);
+        for (int32_t c = 0; c < grid.cols; ++c) FillTick(surface, grid, c, r, colour);
     }
 }
 
@@ -97,7 +122,8 @@ int MeterRenderer::DrawIdle(int32_t style)
 int MeterRenderer::DrawLive()
 {
     started_ = true;
-    if (!sampleBuffer_.Read(scratch_)) {
+    // The spectrum looks at the first block only: the rest of the buffer is not copied.
+    if (!sampleBuffer_.ReadFirst(scratch_, kAnalysedBytes)) {
         // The writer kept the buffer too long: show the last frame again rather than
         // read bytes that are being written.
         if (drawDC_ && frameShown_ && frame_.width() == width() && frame_.height() == height())

@@ -86,8 +86,16 @@ private:
     [[nodiscard]] int32_t height() const { return drawRect_.bottom - drawRect_.top; }
     [[nodiscard]] Grid TickGrid() const;
     [[nodiscard]] Pixel ZoneColour(int64_t row, bool lit) const;
+    // What the unlit grid picture was drawn for.
+    struct GridKey {
+        int32_t width = -1, height = -1, high = 0, mid = 0, tickWidth = 0, tickHeight = 0, tickSeparate = 0;
+        bool operator==(const GridKey&) const = default;
+    };
+
     void FillTick(const Grid& grid, int64_t col, int64_t row, Pixel colour);
+    void FillTick(RasterSurface& surface, const Grid& grid, int64_t col, int64_t row, Pixel colour);
     void PaintUnlitGrid(const Grid& grid);
+    void PaintGridTicks(RasterSurface& surface, const Grid& grid);
     void PaintCentreLine();
     // Sizes the off-screen picture to the bounds and clears it; false without memory.
     [[nodiscard]] bool BeginFrame();
@@ -103,6 +111,8 @@ private:
 
     // Kept from frame to frame so that a live frame allocates nothing.
     RasterSurface frame_;
+    RasterSurface unlitGrid_;
+    GridKey gridKey_;
     bool frameShown_ = false;
     SampleBuffer::Bytes scratch_{};
     SpectrumLevels levels_;

@@ -21,4 +21,13 @@ bool SampleBuffer::Read(Bytes& out) const
     return true;
 }
 
+bool SampleBuffer::ReadFirst(Bytes& out, size_t count) const
+{
+    std::unique_lock lock(mutex_, wait_);
+    if (!lock.owns_lock()) return false;
+    count = std::min(count, kBytes);
+    std::copy(bytes_.begin(), bytes_.begin() + count, out.begin());
+    return true;
+}
+
 }  // namespace nim_visualization

@@ -23,6 +23,9 @@ public:
     // Copies the whole buffer into `out`. False, leaving `out` as it was, when the lock
     // was not had in time.
     [[nodiscard]] bool Read(Bytes& out) const;
+    // Copies only the first `count` bytes (at most kBytes) into `out`; the rest of `out`
+    // keeps what it held. False, copying nothing, when the lock was not had in time.
+    [[nodiscard]] bool ReadFirst(Bytes& out, size_t count) const;
 
     // The lock itself, for a writer that must hold the buffer across several steps.
     [[nodiscard]] std::timed_mutex& mutex() const { return mutex_; }
