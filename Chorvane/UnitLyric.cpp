@@ -90,6 +90,25 @@ size_t CountByte(std::string_view s, char byte)
     return count;
 }
 
+// Sorts the keys ascending: a byte-wise radix sort for long lists, which skips the bytes
+// all keys share (a lyric file's times and places rarely use all eight).
+void SortKeys(std::vector<uint64_t>& keys)
+{
+    if (keys.size() < 512) {
+        std::sort(keys.begin(), keys.end());
+        return;
+    }
+    std::vector<uint64_t> buffer(keys.size());
+    for (int shift = 0; shift < 64; shift += 8) {
+        size_t start[257] = {};
+        for (uint64_t k : keys) ++start[((k >> shift) & 0xFF) + 1];
+        if (start[((keys.front() >> shift) & 0xFF) + 1] == keys.size()) continue;
+        for (int i = 0; i < 256; ++i) start[i + 1] += start[i];
+        for (uint64_t k : keys) buffer[start[(k >> shift) & 0xFF]++] = k;
+        keys.swap(buffer);
+    }
+}
+
 }  // namespace
 
 std::vector<std::string_view> TfrmLyric::SplitLines(std::string_view bytes)
@@ -235,7 +254,7 @@ void TfrmLyric::LoadLyricData(std::string_view bytes)
         if (keys.size() == before) continue;
         texts.resize(keys.size(), ParseLineText(line));
     }
-    std::sort(keys.begin(), keys.end());
+    SortKeys(keys);
 
     // Entries that received no time tag hold Time -1 and sort before all others.
     Lines.reserve(count);

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 void PrintTo(const TLyricLine& l, std::ostream* os) { *os << "(" << l.Time << ", \"" << l.Text << "\")"; }
 
@@ -128,3 +132,29 @@ TEST(LyricSteps, CountAndTextFollowTheirRules)
 }
 
 }  // namespace
+
+// A long file takes the sort for long lists: the same order as a comparison sort of
+// (time ascending, the tag stored last first), across times that need every byte.
+TEST(LyricOrder, LongFilesSortLikeShortOnes)
+{
+    std::string file;
+    std::vector<std::pair<int32_t, int>> expected;  // (time, storing place)
+    uint32_t seed = 7;
+    for (int i = 0; i < 3000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        // Few distinct times, so that many tags share one; some far into the 32-bit range.
+        const int64_t minutes = i % 7 == 0 ? 35000 + (seed >> 8) % 3 : (seed >> 16) % 400;
+        const int seconds = int((seed >> 4) % 2);
+        file += "[" + std::to_string(minutes) + ":0" + std::to_string(seconds) + ".00]line " + std::to_string(i) + "\n";
+        expected.emplace_back(int32_t(minutes * 60000 + seconds * 1000), i);
+    }
+    std::sort(expected.begin(), expected.end(),
+              [](const auto& a, const auto& b) { return a.first != b.first ? a.first < b.first : a.second > b.second; });
+    TfrmLyric lyric;
+    lyric.LoadLyricData(file);
+    ASSERT_EQ(lyric.Lines.size(), expected.size());
+    for (size_t k = 0; k < expected.size(); ++k) {
+        ASSERT_EQ(lyric.Lines[k].Time, expected[k].first) << k;
+        ASSERT_EQ(lyric.Lines[k].Text, "line " + std::to_string(expected[k].second)) << k;
+    }
+}
