@@ -40,8 +40,17 @@ bool ComplexFft(int32_t n, bool inverse, const double* realIn, const double* ima
 
     int bits = 0;
     while ((1 << bits) < n) ++bits;
+    // The meter's size has its reversed indices worked out once.
+    static const std::array<uint16_t, kSpectrumPoints> kMeterOrder = [] {
+        std::array<uint16_t, kSpectrumPoints> order{};
+        int meterBits = 0;
+        while ((size_t(1) << meterBits) < kSpectrumPoints) ++meterBits;
+        for (uint32_t i = 0; i < kSpectrumPoints; ++i) order[i] = uint16_t(ReverseBits(i, meterBits));
+        return order;
+    }();
+    const bool meterSize = size_t(n) == kSpectrumPoints;
     for (uint32_t i = 0; i < uint32_t(n); ++i) {
-        const uint32_t j = ReverseBits(i, bits);
+        const uint32_t j = meterSize ? kMeterOrder[i] : ReverseBits(i, bits);
         realOut[j] = realIn[i];
         imagOut[j] = imagIn ? imagIn[i] : 0.0;
     }
