@@ -72,9 +72,10 @@ protected:
     }
     TfrmCommon& common() { return windows_->frmCommon(); }
     // The keyboard goes to the main window: the recording source dialog, which the start
-    // may show and which would then hold it, is put away.
+    // shows and which would then hold it, is put away.
     [[nodiscard]] bool Activate()
     {
+        test_support::SpinUntil([this] { return windows_->frmStereoMixer().isVisible(); }, 2000);
         windows_->frmStereoMixer().hide();
         main().activateWindow();
         return QTest::qWaitForWindowActive(&main()) &&
@@ -136,7 +137,10 @@ TEST_F(CommandsTest, OptionsShowTheDialogsAndStartTheVolumeControlViewShowsTheHi
     StartIn(2);
     TfrmSetting& settings = windows_->frmSetting();
     TfrmStereoMixer& sources = windows_->frmStereoMixer();
-    sources.hide();  // shown at start when the stereo mix is left to the user
+    // Shown at start when the stereo mix is left to the user.
+    ASSERT_TRUE(test_support::SpinUntil([&] { return sources.isVisible(); }, 2000));
+    sources.hide();
+    ASSERT_FALSE(settings.isVisible());
     Trigger("N2_1");
     EXPECT_TRUE(settings.isVisible());
     Trigger("N2_2");
