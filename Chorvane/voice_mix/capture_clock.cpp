@@ -8,7 +8,9 @@ namespace voice_mix {
 
 namespace {
 
-constexpr int64_t kMinSpanNs = 500'000'000;
+// Over a shorter span a slope says more about the reads' jitter than about the clock.
+constexpr int64_t kSlopeSpanNs = 10'000'000'000;
+constexpr double kNominalFramesPerNs = kRate * 1e-9;
 constexpr size_t kMinMarks = 10;
 constexpr int64_t kCoverSlackNs = 250'000'000;  // a read or two past the last one
 constexpr double kTimelyFrames = kRate * 0.002;  // within 2 ms of the freshest deliveries
@@ -18,7 +20,7 @@ struct Line {
     double a = 0, b = 0;  // frames = a + b * (ns from the origin)
 };
 
-Line LeastSquares(const std::vector<ReadMark>& marks, int64_t origin)
+Line LeastSquares(const std::vector<ReadMark>& marks, int64_t origin, bool slope)
 {
     double mx = 0, my = 0;
     for (const auto& m : marks) {
@@ -34,7 +36,7 @@ Line LeastSquares(const std::vector<ReadMark>& marks, int64_t origin)
         sxy += dx * (double(m.frames) - my);
     }
     Line line;
-    line.b = sxx > 0 ? sxy / sxx : 0;
+    line.b = slope && sxx > 0 ? sxy / sxx : kNominalFramesPerNs;
     line.a = my - line.b * mx;
     return line;
 }
@@ -56,24 +58,24 @@ double Quantile(std::vector<double> values, double q)
 
 }  // namespace
 
-bool CaptureClock::Covers(int64_t monoNs) const { return monoNs >= firstNs && monoNs <= lastNs + kCoverSlackNs; }
+bool CaptureClock::Covers(int64_t monoNs) const { return monoNs <= lastNs + kCoverSlackNs; }
 
 std::optional<CaptureClock> FitCaptureClock(const std::vector<ReadMark>& marks)
 {
-    if (marks.size() < kMinMarks || marks.back().monoNs - marks.front().monoNs < kMinSpanNs) return std::nullopt;
+    if (marks.size() < kMinMarks) return std::nullopt;
     const int64_t origin = marks.front().monoNs;
-    const Line all = LeastSquares(marks, origin);
+    const bool slope = marks.back().monoNs - origin >= kSlopeSpanNs;
+    const Line all = LeastSquares(marks, origin, slope);
     const std::vector<double> residuals = Residuals(marks, origin, all);
     const double envelope = Quantile(residuals, kEnvelope);
     std::vector<ReadMark> timely;
     for (size_t i = 0; i < marks.size(); ++i)
         if (residuals[i] >= envelope - kTimelyFrames) timely.push_back(marks[i]);
-    const Line line = timely.size() >= kMinMarks ? LeastSquares(timely, origin) : all;
+    const Line line = timely.size() >= kMinMarks ? LeastSquares(timely, origin, slope) : all;
     CaptureClock clock;
     clock.originNs = origin;
     clock.frameAtOrigin = line.a;
     clock.framesPerNs = line.b;
-    clock.firstNs = marks.front().monoNs;
     clock.lastNs = marks.back().monoNs;
     return clock;
 }

@@ -21,15 +21,16 @@ struct CaptureClock {
     int64_t originNs = 0;
     double frameAtOrigin = 0;
     double framesPerNs = 0;
-    int64_t firstNs = 0;
     int64_t lastNs = 0;
     // The voice frame being captured at `monoNs`.
     [[nodiscard]] double FrameAt(int64_t monoNs) const { return frameAtOrigin + framesPerNs * double(monoNs - originNs); }
-    // Whether the deliveries reach `monoNs` (the stream ran then).
+    // Whether the stream still ran at `monoNs`; an instant before the first read is one
+    // whose sound came before the voice track began.
     [[nodiscard]] bool Covers(int64_t monoNs) const;
 };
 
-// Nothing from fewer than ten deliveries or ones spanning under half a second.
+// The slope is the nominal rate over less than 10 s of deliveries. Nothing from fewer
+// than ten.
 [[nodiscard]] std::optional<CaptureClock> FitCaptureClock(const std::vector<ReadMark>& marks);
 
 }  // namespace voice_mix
