@@ -36,7 +36,7 @@ public:
     // The music frame whose voice frame is the last one recorded.
     [[nodiscard]] double EndFrame() const
     {
-        const double last = double(voice_.frames()) - 1 - s_.timing.offsetFrames - shift_;
+        const double last = double(voice_.frames()) - 1 - s_.timing.LastOffset() - shift_;
         return std::max(0.0, last / (1.0 + s_.timing.drift));
     }
     [[nodiscard]] bool done() const { return double(next_) > end_; }
@@ -48,6 +48,10 @@ public:
     {
         out_.clear();
         for (size_t i = 0; i < count && !done(); ++i, ++next_) {
+            if (resumed_ < s_.timing.resumptions.size() && next_ >= s_.timing.resumptions[resumed_].musicFrame) {
+                Pause();
+                ++resumed_;
+            }
             float left = 0, right = 0;
             VoiceAt(s_.timing.VoiceFrameFor(double(next_)) + shift_, &left, &right);
             const float ml = music ? music[2 * i] : 0.0f;
@@ -55,11 +59,31 @@ public:
             out_.push_back(Clip(s_.musicGain * ml + s_.voiceGain * left));
             out_.push_back(Clip(s_.musicGain * mr + s_.voiceGain * right));
         }
-        if (!out_.empty() && writer_.Write(out_.data(), out_.size() * sizeof(int16_t)) != 0) failed_ = true;
+        Flush();
         return !failed_ && !done();
     }
 
 private:
+    void Flush()
+    {
+        if (!out_.empty() && writer_.Write(out_.data(), out_.size() * sizeof(int16_t)) != 0) failed_ = true;
+        out_.clear();
+    }
+
+    // While the music stood still the voice went on: what was sung then, over silence.
+    void Pause()
+    {
+        const double last = double(next_ - 1) + s_.timing.OffsetAt(double(next_ - 1)) + s_.timing.drift * double(next_ - 1) + shift_;
+        const double resumed = s_.timing.VoiceFrameFor(double(next_)) + shift_;
+        for (double frame = last + 1; frame < resumed - 0.5 && !failed_; frame += 1) {
+            float left = 0, right = 0;
+            VoiceAt(frame, &left, &right);
+            out_.push_back(Clip(s_.voiceGain * left));
+            out_.push_back(Clip(s_.voiceGain * right));
+            if (out_.size() >= kBlockFrames * 2) Flush();
+        }
+    }
+
     // The voice at a fractional frame, linearly between its neighbours; silence outside.
     void VoiceAt(double frame, float* left, float* right) const
     {
@@ -78,6 +102,7 @@ private:
     double shift_;
     double end_;
     int64_t next_ = 0;
+    size_t resumed_ = 0;
     bool failed_ = false;
     std::vector<int16_t> out_;
 };

@@ -56,8 +56,10 @@ protected:
     }
 
     // Plays the accompaniment while the voice take records, as the take controller does;
-    // `during` runs once the music has been heard for a while.
-    Finished Sing(VoiceTake& take, int fragmentMs, const std::function<void()>& during = {})
+    // `during` runs once the music has been heard for a while, and the take ends a second
+    // later unless it goes on `toTheEnd`.
+    Finished Sing(VoiceTake& take, int fragmentMs, const std::function<void(INimDXVideoPlayerObject*)>& during = {},
+                  bool toTheEnd = false)
     {
         Finished finished;
         QObject::connect(&take, &VoiceTake::mixFinished, [&](const QString& o, const QString& v, const QString& e) {
@@ -82,9 +84,9 @@ protected:
         };
         if (during) {
             EXPECT_TRUE(test_support::SpinUntil(heard(3), 30000));
-            during();
+            during(player.get());
         }
-        if (during)
+        if (during && !toTheEnd)
             test_support::SpinFor(1000);
         else
             test_support::SpinUntil([&] {
@@ -99,18 +101,18 @@ protected:
 
     // The voice's place against the music's in the take: each rendered alone from the kept
     // voice track with the take's timing, both measured against the accompaniment.
-    double AlignmentMs(const VoiceTake& take, const QString& voicePath)
+    double AlignmentMs(const VoiceTake& take, const QString& voicePath, double from = 2.0, double to = 12.0)
     {
         voice_mix::VoiceTrack track;
         EXPECT_TRUE(voice_mix::ReadVoiceTrack(voicePath, &track).isEmpty());
-        const std::vector<float> reference = voice_mix_test::Mono(media_tools::Decode(accompaniment_), 2.0, 12.0);
+        const std::vector<float> reference = voice_mix_test::Mono(media_tools::Decode(accompaniment_), from, to);
         voice_mix::MixSettings voiceOnly = take.settings(), musicOnly = take.settings();
         voiceOnly.musicGain = 0;
         musicOnly.voiceGain = 0;
         const QString v = folder_.filePath("voice-only.mp3"), m = folder_.filePath("music-only.mp3");
         EXPECT_TRUE(voice_mix::RenderMix(track, voiceOnly, v).isEmpty());
         EXPECT_TRUE(voice_mix::RenderMix(track, musicOnly, m).isEmpty());
-        return voice_mix_test::LagOf(reference, v).frames - voice_mix_test::LagOf(reference, m).frames;
+        return voice_mix_test::LagOf(reference, v, from, to).frames - voice_mix_test::LagOf(reference, m, from, to).frames;
     }
 
     void ExpectAligned(int loopbackMs, int calibrationFragmentMs, int takeFragmentMs)
@@ -151,12 +153,35 @@ TEST_F(VoiceTakeRig, VoiceLinesUpWithTheMusicAtA40msLoopbackWithAnotherCaptureLa
 
 TEST_F(VoiceTakeRig, VoiceLinesUpWithTheMusicAtA150msLoopback) { ExpectAligned(150, 20, 20); }
 
+TEST_F(VoiceTakeRig, AfterAPauseTheVoiceStaysOnTheMusicAndWhatWasSungDuringItIsKept)
+{
+    LoopbackRig rig(40);
+    ASSERT_TRUE(rig.ready());
+    ASSERT_TRUE(Calibrate(20).ok);
+    VoiceTake take;
+    const Finished finished = Sing(take, 20, [](INimDXVideoPlayerObject* player) {
+        EXPECT_EQ(player->Pause(), S_OK);
+        test_support::SpinFor(250);
+        EXPECT_EQ(player->Continue(), S_OK);
+    }, true);
+    ASSERT_TRUE(finished.error.isEmpty()) << finished.error.toStdString();
+    ASSERT_EQ(take.timing().resumptions.size(), 1u);
+    // Seconds 6 to 16 of the take hold the music after the pause, later by the pause.
+    const double alignment = AlignmentMs(take, finished.voice, 6.0, 16.0);
+    const double pause = (take.timing().resumptions[0].offsetFrames - take.timing().offsetFrames) / 44100;
+    std::printf("after a pause of %.0f ms: alignment %.2f ms\n", pause * 1000, alignment);
+    EXPECT_GT(pause, 0.2);
+    EXPECT_NEAR(alignment, 0.0, 10.0);
+    // The take ends with the voice, the pause in it: longer than the song by most of the pause.
+    EXPECT_GT(media_tools::Decode(finished.output).seconds(), media_tools::Decode(accompaniment_).seconds() + pause / 2);
+}
+
 TEST_F(VoiceTakeRig, AServerKilledMidTakeKeepsTheVoiceTrackAndTheMixMadeOfIt)
 {
     LoopbackRig rig(40);
     ASSERT_TRUE(rig.ready());
     VoiceTake take;
-    const Finished finished = Sing(take, 20, [&] { kill(rig.server().pid(), SIGKILL); });
+    const Finished finished = Sing(take, 20, [&](INimDXVideoPlayerObject*) { kill(rig.server().pid(), SIGKILL); });
     ASSERT_TRUE(finished.done);
     voice_mix::VoiceTrack track;
     ASSERT_TRUE(voice_mix::ReadVoiceTrack(finished.voice, &track).isEmpty());

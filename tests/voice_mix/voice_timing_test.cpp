@@ -49,6 +49,27 @@ TEST(VoiceTiming, ShortTakesKeepOnlyTheOffsetAndNoAnchorsGiveNothing)
     EXPECT_EQ(voice_mix::FitTiming(Anchors(60, 5000, 0))->drift, 0.0);
 }
 
+// A pause of 1.5 s at 10 s of music: no anchors while the position stood still, then the
+// voice is 1.5 s further behind; a position hiccup on continuing is a stray.
+TEST(VoiceTiming, APauseStartsAResumptionWithTheOffsetAfterIt)
+{
+    std::vector<TimingAnchor> anchors = Anchors(10, 0, 5000);
+    const int64_t pause = 66150;
+    anchors.push_back({10 * 44100 + 4410, 10 * 44100 + 5000 + pause + 30000});
+    for (int i = 1; i * 0.1 < 20; ++i) {
+        const int64_t music = 10 * 44100 + int64_t(i) * 4410 + 17;
+        anchors.push_back({music, music + 5000 + pause + ((i * 7919) % 41) - 20});
+    }
+    const auto timing = voice_mix::FitTiming(anchors);
+    ASSERT_TRUE(timing);
+    EXPECT_NEAR(timing->offsetFrames, 5000, 25);
+    ASSERT_EQ(timing->resumptions.size(), 1u);
+    EXPECT_NEAR(double(timing->resumptions[0].musicFrame), 10 * 44100, 4410);
+    EXPECT_NEAR(timing->resumptions[0].offsetFrames, 5000 + pause, 25);
+    EXPECT_NEAR(timing->VoiceFrameFor(25 * 44100), 25 * 44100 + 5000 + pause, 25);
+    EXPECT_TRUE(voice_mix::FitTiming(Anchors(30, 0, 5000))->resumptions.empty());
+}
+
 }  // namespace
 
 namespace {
