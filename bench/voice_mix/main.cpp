@@ -73,10 +73,16 @@ int main(int argc, char** argv)
     wav.SetAudioFormat(2, 44100, 16);
     const QString pcm = folder.filePath("pcm.wav");
     if (wav.Create(QFile::encodeName(pcm).toStdString()) != 0) return 1;
+    // The same PCM as the take's: the voice summed in at its offset, so lame encodes what ours does.
     std::vector<int16_t> block;
+    size_t at = 0;
+    const auto offset = static_cast<size_t>(settings.timing.offsetFrames) * 2;
     (void)voice_mix::DecodeAccompaniment(song, 0, [&](const float* f, size_t n) {
         block.resize(2 * n);
-        for (size_t i = 0; i < 2 * n; ++i) block[i] = static_cast<int16_t>(std::lround(std::clamp(f[i], -1.0f, 1.0f) * 32767));
+        for (size_t i = 0; i < 2 * n; ++i, ++at) {
+            const float v = at + offset < voice.samples.size() ? voice.samples[at + offset] / 32768.0f : 0.0f;
+            block[i] = static_cast<int16_t>(std::lround(std::clamp(f[i] + v, -1.0f, 1.0f) * 32767));
+        }
         return wav.Write(block.data(), block.size() * 2) == 0;
     });
     (void)wav.Close();
@@ -86,7 +92,7 @@ int main(int argc, char** argv)
 
     std::printf("mix of %.1f min: %.2f s CPU, %.2f s wall\n", minutes, ourCpu, ourWall);
     std::printf("decode + lame:  %.2f s CPU, %.2f s wall\n", refCpu, refWall);
-    std::printf("end of take to first mixed block: %.0f ms (goal for the first listen-back sound: 300 ms)\n", firstBlock * 1000);
-    std::printf("ratio (mix CPU / decode+lame CPU, goal <= 1.2): %.2f\n", ourCpu / refCpu);
+    std::printf("end of take to first mixed block: %.0f ms (goal for the first listen-back sound: under 300 ms)\n", firstBlock * 1000);
+    std::printf("voice_mix: cpu ratio %.2f vs decode+lame (goal <= 1.20)\n", ourCpu / refCpu);
     return 0;
 }
