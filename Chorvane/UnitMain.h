@@ -85,6 +85,8 @@ public:
     // The first show's steps that query the sound server's sources, read the history and
     // start the downloads: right after the first paint, so they never hold the window up.
     void FormShowAfterPaint();
+    // True once the steps after the first paint have run (or stopped at an error).
+    [[nodiscard]] bool firstShowFinished() const { return afterPaintDone_; }
     void FillDriverLists();
     void PrepareMicrophone();
     void SelectStereoMix();
@@ -196,6 +198,7 @@ private:
     QStringList driverList_;
     bool firstPaint_ = true;
     bool firstShowDone_ = false;
+    bool afterPaintDone_ = false;
     uint8_t savedMicrophoneMute_ = 0;
     int32_t savedRecordingLine_ = -1;
     bool newerMixer_ = true;  // IsVistaOrLater, asked once at the first show

@@ -26,7 +26,10 @@ void TfrmMain::FormShow()
     SelectStereoMix();
     ShowLyricFileFields(false);
     if (display_) display_->ClearPicture();
-    connect(this, &TfrmMain::firstPainted, this, [this] { RunHandler(this, [this] { FormShowAfterPaint(); }); },
+    connect(this, &TfrmMain::firstPainted, this, [this] {
+                RunHandler(this, [this] { FormShowAfterPaint(); });
+                afterPaintDone_ = true;
+            },
             static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
 }
 

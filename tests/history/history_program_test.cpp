@@ -39,7 +39,7 @@ protected:
         windows_ = std::make_unique<ProgramWindows>(std::make_unique<mixer::FakeMixerLibraries>(true),
                                                     folder_.path().toStdString());
         main().show();
-        test_support::SpinFor(50);
+        ASSERT_TRUE(test_support::SpinUntil([this] { return main().firstShowFinished(); }, 30000));
     }
     TfrmMain& main() { return windows_->frmMain(); }
     QString HistoryFile() const { return QDir(folder_.path()).filePath("history.dat"); }

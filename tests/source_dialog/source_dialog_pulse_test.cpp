@@ -26,7 +26,6 @@
 #include <QTemporaryDir>
 
 using mixer_test::RunCommand;
-using test_support::SpinFor;
 using test_support::SpinUntil;
 
 namespace {
@@ -83,7 +82,7 @@ protected:
     {
         windows_ = std::make_unique<ProgramWindows>(nullptr, programFolder_.toStdString());
         windows_->frmMain().show();
-        SpinFor(100);
+        EXPECT_TRUE(SpinUntil([this] { return windows_->frmMain().firstShowFinished(); }, 30000));
         return windows_->frmStereoMixer();
     }
 
@@ -195,7 +194,7 @@ TEST_F(SourceDialogServerTest, WithoutASoundServerATakeRecordsThroughAlsaFromThe
     windows_ = std::make_unique<ProgramWindows>(std::move(fakes), programFolder_.toStdString());
     TfrmMain& main = windows_->frmMain();
     main.show();
-    SpinFor(100);
+    ASSERT_TRUE(SpinUntil([&] { return main.firstShowFinished(); }, 30000));
     EXPECT_EQ(windows_->frmStereoMixer().sourceCount(), 2);
     EXPECT_EQ(windows_->frmStereoMixer().SourceForTake(), "alsa:chorvane_card");
 

@@ -81,7 +81,7 @@ TEST_F(VoiceUiServer, TheEntryChosenInTheDialogRecordsTheNextTakeWhoseListenBack
     windows_ = std::make_unique<ProgramWindows>(nullptr, programFolder_.toStdString());
     TfrmMain& main = windows_->frmMain();
     main.show();
-    SpinFor(100);
+    ASSERT_TRUE(SpinUntil([&] { return main.firstShowFinished(); }, 30000));
     TfrmStereoMixer& sources = windows_->frmStereoMixer();
     ASSERT_TRUE(sources.RadioButtonVoiceMix->isVisibleTo(&sources));
     sources.RadioButtonVoiceMix->click();
