@@ -2,6 +2,7 @@
 
 #include "mediagraph.h"
 #include "mediagraph_owners.h"
+#include "program_messages.h"
 
 #include <gst/app/gstappsink.h>
 
@@ -40,7 +41,7 @@ QString DecodeAccompaniment(const QString& path, long balance,
                             const std::function<bool(const float* frames, size_t count)>& block)
 {
     mediagraph::EnsureInitialized();
-    const QString cannot = QObject::tr("The accompaniment \"%1\" could not be read back for the mix").arg(path);
+    const QString cannot = program_messages::Text(program_messages::Id::AccompanimentNotReadBack).arg(path);
     ElementPtr pipeline(gst_pipeline_new("accompaniment"));
     GstElement* source = gst_element_factory_make("uridecodebin", nullptr);
     GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
@@ -50,7 +51,7 @@ QString DecodeAccompaniment(const QString& path, long balance,
     if (!pipeline || !source || !convert || !resample || !filter || !sink) {
         for (GstElement* e : {source, convert, resample, filter, sink})
             if (e) gst_object_unref(gst_object_ref_sink(e));
-        return cannot + QObject::tr(": a GStreamer part is missing.");
+        return cannot + program_messages::Text(program_messages::Id::MixPartMissing);
     }
     gst_object_ref_sink(pipeline.get());
     gst_bin_add_many(GST_BIN(pipeline.get()), source, convert, resample, filter, sink, nullptr);
@@ -76,7 +77,7 @@ QString DecodeAccompaniment(const QString& path, long balance,
         mediagraph::SamplePtr sample(gst_app_sink_pull_sample(GST_APP_SINK(sink)));
         if (!sample) {
             if (!gst_app_sink_is_eos(GST_APP_SINK(sink))) problem = BusError(pipeline.get());
-            if (!gst_app_sink_is_eos(GST_APP_SINK(sink)) && problem.isEmpty()) problem = QObject::tr("decoding stopped");
+            if (!gst_app_sink_is_eos(GST_APP_SINK(sink)) && problem.isEmpty()) problem = program_messages::Text(program_messages::Id::MixDecodingStopped);
             break;
         }
         GstBuffer* buffer = gst_sample_get_buffer(sample.get());

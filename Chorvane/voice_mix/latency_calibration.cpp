@@ -5,6 +5,7 @@
 #include "voice_track.h"
 #include "wave_file_writer.h"
 #include "correlation.h"
+#include "program_messages.h"
 
 #include <QFile>
 
@@ -24,8 +25,7 @@ constexpr int kTicksAllowed = 200;             // 20 s for a 6 s signal: the pla
 
 QString NotClear()
 {
-    return QObject::tr("The measurement did not hear the test sound clearly. Hold the microphone near the speaker, "
-                       "or the earcup to it, and measure again. Nothing was stored.");
+    return program_messages::Text(program_messages::Id::LatencyNotClear);
 }
 
 }  // namespace
@@ -83,8 +83,7 @@ CalibrationResult LatencyCalibration::Analyse(const std::vector<float>& signal, 
     result.residualMs = sorted[sorted.size() / 2];
     if (result.spreadMs > kMaxSpreadMs) {
         result.failure = CalibrationResult::Failure::Spread;
-        result.message = QObject::tr("The five measurements differ by %1 ms, more than 2 ms. Hold the microphone near "
-                                     "the speaker, or the earcup to it, and measure again. Nothing was stored.")
+        result.message = program_messages::Text(program_messages::Id::LatencySpread)
                              .arg(result.spreadMs, 0, 'f', 1);
         return result;
     }
@@ -101,7 +100,7 @@ bool LatencyCalibration::Store(const std::string& configPath, const CalibrationR
 
 QString LatencyCalibration::Start(const std::string& source, int fragmentMs)
 {
-    if (!folder_.isValid()) return QObject::tr("The test sound could not be prepared: no temporary folder.");
+    if (!folder_.isValid()) return program_messages::Text(program_messages::Id::LatencyNoTempFolder);
     std::vector<int64_t> starts;
     const std::vector<float> signal = Signal(&starts);
     std::vector<int16_t> pcm;
@@ -116,7 +115,7 @@ QString LatencyCalibration::Start(const std::string& source, int fragmentMs)
     wav.SetAudioFormat(2, kRate, 16);
     if (wav.Create(QFile::encodeName(signalPath).toStdString()) != 0 || wav.Write(pcm.data(), pcm.size() * 2) != 0 ||
         wav.Close() != 0)
-        return QObject::tr("The test sound could not be prepared: the temporary folder cannot be written.");
+        return program_messages::Text(program_messages::Id::LatencyTempFolderReadOnly);
 
     capture_ = std::make_unique<VoiceCapture>();
     if (QString problem = capture_->Start(source, QFile::encodeName(folder_.filePath(QStringLiteral("heard.wav"))).toStdString(),
@@ -140,7 +139,7 @@ QString LatencyCalibration::Start(const std::string& source, int fragmentMs)
         (void)capture_->Stop();
         capture_.reset();
         graph_.reset();
-        return QObject::tr("The test sound cannot be played: the output does not answer.");
+        return program_messages::Text(program_messages::Id::LatencyOutputSilent);
     }
     lastMusic_ = -1;
     ticks_ = 0;
@@ -158,7 +157,7 @@ void LatencyCalibration::Tick()
         return int64_t(position) * 100;
     });
     if (capture_->lost())
-        Finish(QObject::tr("The microphone stopped delivering sound during the measurement. Nothing was stored."));
+        Finish(program_messages::Text(program_messages::Id::LatencyMicrophoneStopped));
     else if ((known && duration > 0 && position >= duration) || ++ticks_ > kTicksAllowed)
         Finish({});
 }

@@ -2,6 +2,7 @@
 
 #include "accompaniment_decoder.h"
 #include "mp3_file_writer.h"
+#include "program_messages.h"
 
 #include <QFile>
 #include <QObject>
@@ -115,13 +116,11 @@ QString RenderMix(const VoiceTrack& voice, const MixSettings& settings, const QS
     const QString part = output + QStringLiteral(".part");
     nim_audio_file::CMp3FileWriter writer;
     if (!writer.HasEncoder())
-        return QObject::tr("Chorvane cannot make MP3 files: the MP3 encoder library \"libmp3lame.so.0\" is not "
-                           "installed. Install it (on Debian or Ubuntu: sudo apt install libmp3lame0); your voice is "
-                           "kept beside the take.");
+        return program_messages::Text(program_messages::Id::MixEncoderMissing);
     writer.SetAudioFormat(2, kRate, 16);
     if (writer.SetBitRate(settings.bitRate) != 0) (void)writer.SetBitRate(128);
     if (writer.Create(QFile::encodeName(part).toStdString()) != 0)
-        return QObject::tr("The take \"%1\" could not be written; your voice is kept beside it.").arg(output);
+        return program_messages::Text(program_messages::Id::MixNotWritten).arg(output);
 
     Mixer mixer(voice, settings, writer);
     auto cancelled = [&] { return cancel && cancel->load(); };
@@ -145,14 +144,14 @@ QString RenderMix(const VoiceTrack& voice, const MixSettings& settings, const QS
     }
     if (mixer.failed() || !closed) {
         QFile::remove(part);
-        return QObject::tr("The take \"%1\" could not be written completely; your voice is kept beside it.").arg(output);
+        return program_messages::Text(program_messages::Id::MixNotComplete).arg(output);
     }
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(part).toStdString(), QFile::encodeName(output).toStdString(), error);
     if (error)
-        return QObject::tr("The take \"%1\" could not be put in place; your voice is kept beside it.").arg(output);
+        return program_messages::Text(program_messages::Id::MixNotInPlace).arg(output);
     if (progress) progress(1.0);
-    return decodeProblem.isEmpty() ? QString() : decodeProblem + QObject::tr("; where the music could not be read, the take holds your voice alone.");
+    return decodeProblem.isEmpty() ? QString() : decodeProblem + program_messages::Text(program_messages::Id::MixVoiceAlone);
 }
 
 }  // namespace voice_mix

@@ -1,4 +1,5 @@
 #include "monitor_loopback.h"
+#include "program_messages.h"
 
 #include <pulse/introspect.h>
 
@@ -79,8 +80,7 @@ QString MonitorLoopback::Load(const std::string& source, const std::string& sink
     IndexResult result{&session_};
     session_.Wait(pa_context_load_module(session_.context(), "module-loopback", args.c_str(), OnLoaded, &result));
     if (result.index == PA_INVALID_INDEX)
-        return QObject::tr("Your voice cannot be played back while you sing: the sound server refused the loopback. "
-                           "The take records as usual.");
+        return program_messages::Text(program_messages::Id::MonitorRefused);
     index_ = result.index;
     return {};
 }

@@ -1,4 +1,5 @@
 #include "pulse_session.h"
+#include "program_messages.h"
 
 #include <pulse/error.h>
 #include <pulse/introspect.h>
@@ -62,8 +63,7 @@ void PulseSession::OnContextState(pa_context*, void* self)
 
 QString PulseSession::Connect(const char* clientName)
 {
-    const QString noServer = QObject::tr("The sound server does not answer, so your voice cannot be recorded. "
-                                         "Check that PulseAudio or PipeWire is running.");
+    const QString noServer = program_messages::Text(program_messages::Id::VoiceNoServer);
     mainloop_.reset(pa_threaded_mainloop_new());
     if (!mainloop_) return noServer;
     context_.reset(pa_context_new(pa_threaded_mainloop_get_api(mainloop_.get()), clientName));

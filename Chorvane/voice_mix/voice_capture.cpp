@@ -1,4 +1,5 @@
 #include "voice_capture.h"
+#include "program_messages.h"
 
 #include <QObject>
 
@@ -25,17 +26,15 @@ QString VoiceCapture::Start(const std::string& source, const std::string& voiceP
     PulseSession::Lock lock(session_);
     source_ = session_.VoiceSource(source);
     if (source_.empty())
-        return source.empty() ? QObject::tr("No microphone was found: the sound server offers no recording source "
-                                            "other than the monitors of its outputs.")
-                              : QObject::tr("The microphone \"%1\" is not there any more; choose another in the "
-                                            "recording source dialog.").arg(QString::fromStdString(source));
+        return source.empty() ? program_messages::Text(program_messages::Id::VoiceNoMicrophone)
+                              : program_messages::Text(program_messages::Id::VoiceMicrophoneGone).arg(QString::fromStdString(source));
     wav_.SetAudioFormat(2, kRate, 16);
     path_ = voicePath;
     if (wav_.Create(voicePath) != 0)
-        return QObject::tr("The voice track \"%1\" could not be created.").arg(QString::fromStdString(voicePath));
+        return program_messages::Text(program_messages::Id::VoiceTrackNotCreated).arg(QString::fromStdString(voicePath));
     const pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 2};
     stream_.reset(pa_stream_new(session_.context(), "Voice", &spec, nullptr));
-    if (!stream_) return QObject::tr("Your voice cannot be recorded: the sound server refused the recording.");
+    if (!stream_) return program_messages::Text(program_messages::Id::VoiceRecordingRefused);
     pa_stream_set_state_callback(stream_.get(), OnStreamState, this);
     pa_stream_set_read_callback(stream_.get(), OnReadable, this);
     pa_buffer_attr attr{};
@@ -45,12 +44,12 @@ QString VoiceCapture::Start(const std::string& source, const std::string& voiceP
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE |
                                                       PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
     if (pa_stream_connect_record(stream_.get(), source_.c_str(), &attr, flags) < 0)
-        return QObject::tr("Your voice cannot be recorded: the sound server refused the recording.");
+        return program_messages::Text(program_messages::Id::VoiceRecordingRefused);
     for (;;) {
         const pa_stream_state_t state = pa_stream_get_state(stream_.get());
         if (state == PA_STREAM_READY) return {};
         if (!PA_STREAM_IS_GOOD(state))
-            return QObject::tr("Your voice cannot be recorded from \"%1\": the sound server refused the recording.")
+            return program_messages::Text(program_messages::Id::VoiceRecordingRefusedFrom)
                 .arg(QString::fromStdString(source_));
         pa_threaded_mainloop_wait(session_.mainloop());
     }
@@ -126,7 +125,7 @@ QString VoiceCapture::Stop()
     if (!wav_.IsOpen()) return {};
     const bool closed = wav_.Close() == 0;
     if (writeFailed_ || !closed)
-        return QObject::tr("The voice track \"%1\" could not be written completely; what reached the disk is kept.")
+        return program_messages::Text(program_messages::Id::VoiceTrackIncomplete)
             .arg(QString::fromStdString(path_));
     return {};
 }

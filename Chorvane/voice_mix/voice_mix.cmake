@@ -9,6 +9,8 @@ add_library(chorvane_voice_mix STATIC
   ${CMAKE_CURRENT_LIST_DIR}/voice_track.cpp
   ${CMAKE_CURRENT_LIST_DIR}/accompaniment_decoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mix_render.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mix_stream.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mix_stream_player.cpp
   ${CMAKE_CURRENT_LIST_DIR}/monitor_loopback.cpp
   ${CMAKE_CURRENT_LIST_DIR}/voice_mix_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/voice_take.cpp
@@ -16,5 +18,5 @@ add_library(chorvane_voice_mix STATIC
   ${CMAKE_CURRENT_LIST_DIR}/listen_back.cpp
 )
 target_include_directories(chorvane_voice_mix PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(chorvane_voice_mix PUBLIC NimAudioFileLogic platform_mediagraph platform_text PkgConfig::PULSE PkgConfig::GST Qt6::Core
+target_link_libraries(chorvane_voice_mix PUBLIC NimAudioFileLogic platform_mediagraph platform_text chorvane_language PkgConfig::PULSE PkgConfig::GST Qt6::Core
   PRIVATE Threads::Threads)

@@ -1,6 +1,7 @@
 #include "voice_mix_settings.h"
 
 #include "profile.h"
+#include "program_messages.h"
 
 #include <QObject>
 
@@ -15,7 +16,7 @@ std::string PairKey(const std::string& sink, const std::string& source) { return
 
 }  // namespace
 
-QString VoiceSourceName() { return QObject::tr("Voice and accompaniment"); }
+QString VoiceSourceName() { return program_messages::Text(program_messages::Id::VoiceSourceName); }
 
 QStringList WithVoiceSource(QStringList sources)
 {

@@ -1,4 +1,5 @@
 #include "voice_track.h"
+#include "program_messages.h"
 
 #include <QFile>
 #include <QObject>
@@ -27,12 +28,12 @@ uint16_t Le16(const char* p)
 
 QString ReadVoiceTrack(const QString& path, VoiceTrack* track)
 {
-    const QString unreadable = QObject::tr("The voice track \"%1\" cannot be read").arg(path);
+    const QString unreadable = program_messages::Text(program_messages::Id::VoiceTrackUnreadable).arg(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return unreadable + QLatin1Char('.');
     const QByteArray bytes = file.readAll();
     if (bytes.size() < 12 || std::memcmp(bytes.constData(), "RIFF", 4) != 0 || std::memcmp(bytes.constData() + 8, "WAVE", 4) != 0)
-        return unreadable + QObject::tr(": it is not a WAV file.");
+        return unreadable + program_messages::Text(program_messages::Id::VoiceTrackNotWav);
     qsizetype at = 12;
     bool formatOk = false;
     while (at + 8 <= bytes.size()) {
@@ -43,7 +44,7 @@ QString ReadVoiceTrack(const QString& path, VoiceTrack* track)
             formatOk = Le16(bytes.constData() + body) == 1 && Le16(bytes.constData() + body + 2) == 2 &&
                        Le32(bytes.constData() + body + 4) == 44100 && Le16(bytes.constData() + body + 14) == 16;
         } else if (std::memcmp(chunk, "data", 4) == 0) {
-            if (!formatOk) return unreadable + QObject::tr(": it is not 16-bit stereo at 44100 Hz.");
+            if (!formatOk) return unreadable + program_messages::Text(program_messages::Id::VoiceTrackWrongFormat);
             // A size of zero or past the end: the file was never finished; read what is there.
             const qsizetype available = bytes.size() - body;
             const qsizetype length = (size == 0 || size > available) ? available : size;
@@ -53,7 +54,7 @@ QString ReadVoiceTrack(const QString& path, VoiceTrack* track)
         }
         at = body + size + (size & 1);
     }
-    return unreadable + QObject::tr(": it holds no sound.");
+    return unreadable + program_messages::Text(program_messages::Id::VoiceTrackSilent);
 }
 
 }  // namespace voice_mix
