@@ -54,9 +54,22 @@ TFrmDirectory::TFrmDirectory(QWidget* parent)
     ButtonCancel->setGeometry(316, 274, 75, 25);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFrmDirectory::ButtonCancelClick);
 
+}
+
+void TFrmDirectory::addRoots()
+{
+    // The tree is read when the chooser is first shown or asked for a folder, not when
+    // the main window's children are made at start.
+    if (ShellTreeView1->topLevelItemCount() > 0) return;
     for (QTreeWidgetItem* root : {addFolder(nullptr, QDir::homePath(), QDir::homePath()),
                                   addFolder(nullptr, QDir::rootPath(), QDir::rootPath())})
         root->setExpanded(true);
+}
+
+void TFrmDirectory::showEvent(QShowEvent* event)
+{
+    addRoots();
+    QDialog::showEvent(event);
 }
 
 QTreeWidgetItem* TFrmDirectory::addFolder(QTreeWidgetItem* parent, const QString& path, const QString& caption)
@@ -83,6 +96,7 @@ void TFrmDirectory::fillChildren(QTreeWidgetItem* item)
 
 bool TFrmDirectory::SelectFolder(const QString& path)
 {
+    addRoots();
     const QString target = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     for (int r = 0; r < ShellTreeView1->topLevelItemCount(); ++r) {
         QTreeWidgetItem* item = ShellTreeView1->topLevelItem(r);

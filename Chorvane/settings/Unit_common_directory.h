@@ -33,8 +33,10 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void addRoots();
     QTreeWidgetItem* addFolder(QTreeWidgetItem* parent, const QString& path, const QString& caption);
     void fillChildren(QTreeWidgetItem* item);
 
