@@ -89,7 +89,7 @@ void TfrmListenBack::buildControls()
     });
 }
 
-void TfrmListenBack::ShowMixing(const QString& output)
+void TfrmListenBack::ShowMixing(const QString& output, std::shared_ptr<const voice_mix::MixStream> stream)
 {
     session_.Stop();
     const QString name = QFileInfo(output).fileName();
@@ -102,6 +102,11 @@ void TfrmListenBack::ShowMixing(const QString& output)
     LabelStatus->setText(Text(Id::ListenBackMixing));
     show();
     raise();
+    if (!stream) return;
+    // Heard while the file is being made; Play and Stop work from now on.
+    if (const QString problem = session_.PlayStream(output, std::move(stream)); !problem.isEmpty())
+        LabelStatus->setText(problem);
+    ShowPlaying(session_.playing());
 }
 
 void TfrmListenBack::MixProgress(double fraction)
@@ -111,6 +116,7 @@ void TfrmListenBack::MixProgress(double fraction)
 
 void TfrmListenBack::MixFailed()
 {
+    session_.Stop();
     EnableControls(true);
     ShowRendering(false);
     hide();
@@ -144,7 +150,8 @@ void TfrmListenBack::ListenTo(const QString& output, const QString& voicePath, c
     ShowRendering(false);
     show();
     raise();
-    ButtonPlayClick();
+    // A take heard from its stream goes on (or stays stopped, if the user stopped it).
+    if (!session_.hasStream()) ButtonPlayClick();
 }
 
 void TfrmListenBack::StopPlaying()

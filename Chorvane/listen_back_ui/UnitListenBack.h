@@ -23,8 +23,9 @@ public:
 
     explicit TfrmListenBack(QWidget* parent = nullptr);
 
-    // A take has ended: the window shows its mix being made, `MixProgress` 0 .. 1.
-    void ShowMixing(const QString& output);
+    // A take has ended: the window shows its mix being made, `MixProgress` 0 .. 1, and
+    // plays it from `stream` as it is made.
+    void ShowMixing(const QString& output, std::shared_ptr<const voice_mix::MixStream> stream = {});
     void MixProgress(double fraction);
     // A take's mix is ready: the window shows it and plays it.
     void ListenTo(const QString& output, const QString& voicePath, const voice_mix::MixSettings& settings);

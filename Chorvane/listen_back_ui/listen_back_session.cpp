@@ -21,10 +21,34 @@ ListenBackSession::~ListenBackSession()
     DropPlayer();
 }
 
-QString ListenBackSession::Open(const QString& output, const QString& voicePath, const voice_mix::MixSettings& settings)
+namespace {
+
+constexpr mediagraph::REFERENCE_TIME kUnitsPerSecond = 10'000'000;
+
+int64_t FrameAt(mediagraph::REFERENCE_TIME at)
+{
+    return int64_t(double(at) * voice_mix::kRate / kUnitsPerSecond);
+}
+
+}  // namespace
+
+QString ListenBackSession::PlayStream(const QString& output, std::shared_ptr<const voice_mix::MixStream> stream)
 {
     Stop();
     resumeAt_ = 0;
+    stream_ = std::move(stream);
+    streamOutput_ = output;
+    return Play();
+}
+
+QString ListenBackSession::Open(const QString& output, const QString& voicePath, const voice_mix::MixSettings& settings)
+{
+    if (!stream_ || output != streamOutput_) {
+        Stop();
+        resumeAt_ = 0;
+        stream_.reset();
+        streamOutput_.clear();
+    }
     keepPending_ = false;
     lastError_.clear();
     // The last take's render, if any, is dropped: its news never comes.
@@ -34,6 +58,8 @@ QString ListenBackSession::Open(const QString& output, const QString& voicePath,
         emit renderingChanged(false);
     }
     if (!problem.isEmpty()) {
+        Stop();
+        stream_.reset();
         output_.clear();
         voicePath_.clear();
         return problem;
@@ -73,12 +99,14 @@ void ListenBackSession::Rendered(const QString& error)
     emit renderingChanged(false);
     emit rendered(error);
     if (error.isEmpty() && playing()) {
-        // The file was replaced under the player: it is opened again where it was.
-        mediagraph::REFERENCE_TIME at = 0;
-        if (seeking_ && SUCCEEDED(seeking_->GetCurrentPosition(&at))) resumeAt_ = at;
+        // The file was replaced under the player (or holds another mix than the stream):
+        // it is opened again where it was.
+        resumeAt_ = Position();
         DropPlayer();
+        stream_.reset();
         if (const QString problem = Play(); !problem.isEmpty()) emit playingChanged(false);
     }
+    if (error.isEmpty()) stream_.reset();
     if (keepPending_) KeepNow();
 }
 
@@ -109,6 +137,14 @@ void ListenBackSession::KeepNow()
 QString ListenBackSession::Play()
 {
     if (playing()) return {};
+    if (stream_) {
+        std::string why;
+        if (!streamPlayer_.Start(stream_, FrameAt(resumeAt_), &why))
+            return Text(Id::ListenBackNotPlayable).arg(QFileInfo(streamOutput_).fileName(), QString::fromStdString(why));
+        poll_.start();
+        emit playingChanged(true);
+        return {};
+    }
     if (output_.isEmpty()) return {};
     std::shared_ptr<mediagraph::GraphBuilder> graph;
     HRESULT hr = mediagraph::CreateFilterGraph(&graph);
@@ -143,15 +179,23 @@ QString ListenBackSession::Play()
 void ListenBackSession::Stop()
 {
     if (!playing()) return;
-    mediagraph::REFERENCE_TIME at = 0;
-    if (seeking_ && SUCCEEDED(seeking_->GetCurrentPosition(&at))) resumeAt_ = at;
+    resumeAt_ = Position();
     DropPlayer();
     emit playingChanged(false);
+}
+
+mediagraph::REFERENCE_TIME ListenBackSession::Position() const
+{
+    if (streamPlayer_.playing()) return streamPlayer_.PositionFrame() * kUnitsPerSecond / voice_mix::kRate;
+    mediagraph::REFERENCE_TIME at = 0;
+    if (seeking_ && SUCCEEDED(seeking_->GetCurrentPosition(&at))) return at;
+    return resumeAt_;
 }
 
 void ListenBackSession::DropPlayer()
 {
     poll_.stop();
+    streamPlayer_.Stop();
     if (control_) (void)control_->Stop();
     events_.reset();
     seeking_.reset();
@@ -161,6 +205,15 @@ void ListenBackSession::DropPlayer()
 
 void ListenBackSession::Poll()
 {
+    if (streamPlayer_.playing()) {
+        std::string why;
+        if (streamPlayer_.Poll(&why) == voice_mix::MixStreamPlayer::Status::Playing) return;
+        // Heard to its end, or the output went away: the next Play starts from the beginning.
+        DropPlayer();
+        resumeAt_ = 0;
+        emit playingChanged(false);
+        return;
+    }
     if (!events_) return;
     LONG code = 0;
     mediagraph::LONG_PTR a = 0, b = 0;

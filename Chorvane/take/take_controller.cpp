@@ -262,7 +262,7 @@ QString TakeController::Finish()
     // The voice track is finished now; the mix follows on a worker, then the history row.
     if (voiceMix_ && voice_) {
         voice_->End();
-        if (voice_->rendering()) emit voiceTakeMixing(output_);
+        if (voice_->rendering()) emit voiceTakeMixing(output_, voice_->stream());
     }
     voiceMix_ = false;
     if (fileOpen_) {

@@ -113,9 +113,9 @@ signals:
     // A take with the source "Voice and accompaniment" has its mix in `output`, made with
     // `settings` from the voice track `voicePath`, which is still beside it.
     void voiceTakeMixed(const QString& output, const QString& voicePath, const voice_mix::MixSettings& settings);
-    // Such a take has ended and its mix is being made (`voiceMixProgress` 0 .. 1); either
-    // voiceTakeMixed or voiceTakeNotMixed follows.
-    void voiceTakeMixing(const QString& output);
+    // Such a take has ended and its mix is being made (`voiceMixProgress` 0 .. 1), into
+    // `stream` too, which can be heard at once; either voiceTakeMixed or voiceTakeNotMixed follows.
+    void voiceTakeMixing(const QString& output, std::shared_ptr<const voice_mix::MixStream> stream);
     void voiceMixProgress(double fraction);
     void voiceTakeNotMixed(const QString& output);
     // Something the user must read.

@@ -26,8 +26,8 @@ int16_t Clip(float v)
 // Sums blocks of music with the voice at its place and hands them to the encoder.
 class Mixer {
 public:
-    Mixer(const VoiceTrack& voice, const MixSettings& s, nim_audio_file::CMp3FileWriter& writer)
-        : voice_(voice), s_(s), writer_(writer),
+    Mixer(const VoiceTrack& voice, const MixSettings& s, nim_audio_file::CMp3FileWriter& writer, MixStream* stream)
+        : voice_(voice), s_(s), writer_(writer), stream_(stream),
           shift_((s.residualMs - s.nudgeMs) * kRate / 1000.0),
           end_(EndFrame())
     {
@@ -67,6 +67,8 @@ public:
 private:
     void Flush()
     {
+        // The listener gets the block first: encoding it takes longer than copying it.
+        if (stream_ && !out_.empty()) stream_->Append(out_.data(), out_.size() / 2);
         if (!out_.empty() && writer_.Write(out_.data(), out_.size() * sizeof(int16_t)) != 0) failed_ = true;
         out_.clear();
     }
@@ -100,6 +102,7 @@ private:
     const VoiceTrack& voice_;
     const MixSettings& s_;
     nim_audio_file::CMp3FileWriter& writer_;
+    MixStream* stream_;
     double shift_;
     double end_;
     int64_t next_ = 0;
@@ -111,8 +114,15 @@ private:
 }  // namespace
 
 QString RenderMix(const VoiceTrack& voice, const MixSettings& settings, const QString& output,
-                  const std::function<void(double)>& progress, const std::atomic<bool>* cancel)
+                  const std::function<void(double)>& progress, const std::atomic<bool>* cancel, MixStream* stream)
 {
+    struct FinishStream {
+        MixStream* stream;
+        ~FinishStream()
+        {
+            if (stream) stream->Finish();
+        }
+    } finishStream{stream};
     const QString part = output + QStringLiteral(".part");
     nim_audio_file::CMp3FileWriter writer;
     if (!writer.HasEncoder())
@@ -122,7 +132,7 @@ QString RenderMix(const VoiceTrack& voice, const MixSettings& settings, const QS
     if (writer.Create(QFile::encodeName(part).toStdString()) != 0)
         return program_messages::Text(program_messages::Id::MixNotWritten).arg(output);
 
-    Mixer mixer(voice, settings, writer);
+    Mixer mixer(voice, settings, writer, stream);
     auto cancelled = [&] { return cancel && cancel->load(); };
     double reported = -1;
     auto report = [&] {

@@ -3,6 +3,7 @@
 // plus the voice placed where the timing says, encoded through the MP3 writer into a
 // temporary file that replaces the output only when it is whole.
 
+#include "mix_stream.h"
 #include "voice_timing.h"
 #include "voice_track.h"
 
@@ -28,9 +29,10 @@ struct MixSettings {
 // voice, so a take stopped early is not filled with music nobody sang to; an accompaniment
 // that cannot be decoded leaves the voice alone in the file, and the text says why.
 // `progress` gets 0 .. 1; `cancel` stops the render and leaves `output` as it was.
-// Empty, or the user's text.
+// `stream`, when given, gets every block as it is encoded and is finished at the end,
+// whatever the end is. Empty, or the user's text.
 [[nodiscard]] QString RenderMix(const VoiceTrack& voice, const MixSettings& settings, const QString& output,
                                 const std::function<void(double)>& progress = {},
-                                const std::atomic<bool>* cancel = nullptr);
+                                const std::atomic<bool>* cancel = nullptr, MixStream* stream = nullptr);
 
 }  // namespace voice_mix

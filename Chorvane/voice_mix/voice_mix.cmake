@@ -9,6 +9,8 @@ add_library(chorvane_voice_mix STATIC
   ${CMAKE_CURRENT_LIST_DIR}/voice_track.cpp
   ${CMAKE_CURRENT_LIST_DIR}/accompaniment_decoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mix_render.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mix_stream.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mix_stream_player.cpp
   ${CMAKE_CURRENT_LIST_DIR}/monitor_loopback.cpp
   ${CMAKE_CURRENT_LIST_DIR}/voice_mix_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/voice_take.cpp

@@ -101,13 +101,17 @@ void VoiceTake::End()
     const QString output = request_.output;
     const QString voicePath = VoicePath(output);
     const MixSettings settings = settings_;
-    worker_ = std::thread([this, output, voicePath, settings, voiceError] {
+    stream_ = std::make_shared<MixStream>();
+    worker_ = std::thread([this, output, voicePath, settings, voiceError, stream = stream_] {
         VoiceTrack track;
         QString error = ReadVoiceTrack(voicePath, &track);
         if (error.isEmpty())
-            error = RenderMix(track, settings, output, [this](double f) {
-                QMetaObject::invokeMethod(this, [this, f] { emit mixProgress(f); }, Qt::QueuedConnection);
-            });
+            error = RenderMix(
+                track, settings, output,
+                [this](double f) { QMetaObject::invokeMethod(this, [this, f] { emit mixProgress(f); }, Qt::QueuedConnection); },
+                nullptr, stream.get());
+        else
+            stream->Finish();
         if (error.isEmpty()) error = voiceError;
         done_ = true;
         QMetaObject::invokeMethod(this, [this, output, voicePath, error] { emit mixFinished(output, voicePath, error); },

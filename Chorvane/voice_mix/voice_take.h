@@ -57,6 +57,8 @@ public:
     [[nodiscard]] bool rendering() const { return worker_.joinable() && !done_; }
     [[nodiscard]] const VoiceTiming& timing() const { return settings_.timing; }
     [[nodiscard]] const MixSettings& settings() const { return settings_; }
+    // The last take's mix as it is made, from End() on, for listening before the file is done.
+    [[nodiscard]] std::shared_ptr<const MixStream> stream() const { return stream_; }
 
 signals:
     void mixProgress(double fraction);
@@ -71,6 +73,7 @@ private:
     MonitorLoopback loopback_;
     VoiceTakeRequest request_;
     MixSettings settings_;
+    std::shared_ptr<MixStream> stream_;
     std::thread worker_;
     std::atomic<bool> done_{false};
     int64_t lastMusic_ = -1;

@@ -1,5 +1,6 @@
 // The mix after the take, from a voice track and the accompaniment file: the voice placed
-// by the timing (drift included), the nudge, the channel choice, a missing accompaniment.
+// by the timing (drift included), the nudge, the channel choice, a missing accompaniment;
+// the stream a listener reads while the render goes on.
 
 #include "accompaniment_decoder.h"
 #include "mix_render.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -122,6 +124,30 @@ TEST_F(MixRender, TheChannelChoiceIsHeardInTheMixAndAMissingAccompanimentLeavesT
     const media_tools::Stereo alone = media_tools::Decode(output);
     EXPECT_NEAR(alone.seconds(), 3.0, 0.1);
     EXPECT_GT(media_tools::ToneLevel(alone.left, alone.rate, 660, 0.5, 2.5), 0.2);
+}
+
+TEST_F(MixRender, AListenerReadingDuringTheRenderGetsEveryFrameInOrderAndTheEndOnlyOnceItIsFinished)
+{
+    VoiceTrack voice;  // over three chunks of the stream, each frame its own value
+    for (int i = 0; i < 44100 * 4; ++i)
+        for (int c = 0; c < 2; ++c) voice.samples.push_back(int16_t((i * 7 + c * 3000) % 20000 - 10000));
+    MixSettings settings;
+    settings.accompaniment = folder_.filePath("gone.mp3");  // the voice alone, as recorded
+    voice_mix::MixStream stream;
+    std::vector<int16_t> heard;
+    std::atomic<bool> stop{false};
+    std::thread listener([&] {
+        int16_t block[2 * 1000];
+        while (const size_t n = stream.Read(heard.size() / 2, block, 1000, stop)) heard.insert(heard.end(), block, block + 2 * n);
+    });
+    (void)voice_mix::RenderMix(voice, settings, folder_.filePath("take.mp3"), {}, nullptr, &stream);
+    listener.join();
+    EXPECT_TRUE(stream.finished());
+    ASSERT_EQ(heard.size(), voice.samples.size());
+    size_t off = 0;
+    // The last frame has no neighbour to be placed between: it is left silent.
+    for (size_t i = 0; i + 2 < heard.size(); ++i) off += std::abs(heard[i] - voice.samples[i]) > 1;
+    EXPECT_EQ(off, 0u);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The listen-back window on generated takes: it plays the take at once; a nudge renders
+// The listen-back window on generated takes: it plays the take from the mix's stream
+// while the file is still being made, and waits for the stream rather than ending at its gaps; a nudge renders
 // the take's file again, and a Keep pressed meanwhile removes the voice track only once
 // that render has finished; closing keeps the voice track, and so does a Keep after a
 // render that failed.
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -56,6 +58,34 @@ protected:
 };
 
 }  // namespace
+
+TEST_F(ListenBackWindow, TheMixIsHeardFromItsStreamWhileMadeAndAfterARenderFromTheFile)
+{
+    voice_mix::VoiceTrack track;
+    ASSERT_TRUE(voice_mix::ReadVoiceTrack(voice_, &track).isEmpty());
+    auto stream = std::make_shared<voice_mix::MixStream>();
+    const size_t half = track.frames() / 6;  // half a second
+    stream->Append(track.samples.data(), half);
+    window_.ShowMixing(output_, stream);
+    ASSERT_TRUE(window_.session().playing()) << window_.LabelStatus->text().toStdString();
+    EXPECT_TRUE(window_.ButtonStop->isEnabled());
+    // Well past the half second it holds: a stream still being made is waited for.
+    test_support::SpinFor(1500);
+    EXPECT_TRUE(window_.session().playing());
+    stream->Append(track.samples.data() + 2 * half, track.frames() - half);
+    stream->Finish();
+    window_.ListenTo(output_, voice_, settings_);
+    EXPECT_TRUE(window_.session().playing()) << "the same take goes on from its stream";
+    EXPECT_TRUE(window_.session().hasStream());
+    ASSERT_TRUE(SpinUntil([&] { return !window_.session().playing(); }, 30000)) << "heard to its end";
+
+    ASSERT_TRUE(window_.session().Play().isEmpty());
+    window_.SpinBoxNudge->setValue(20);
+    ASSERT_TRUE(SpinUntil([&] { return !events_.isEmpty(); }, 60000));
+    EXPECT_EQ(events_.last(), "rendered:");
+    EXPECT_FALSE(window_.session().hasStream()) << "the file holds another mix now";
+    EXPECT_TRUE(window_.session().playing()) << "and plays on from the file";
+}
 
 TEST_F(ListenBackWindow, ANudgeRendersAgainAndKeepRemovesTheVoiceTrackOnlyOnceThatRenderHasFinished)
 {

@@ -100,7 +100,7 @@ TEST_F(VoiceUiServer, TheEntryChosenInTheDialogRecordsTheNextTakeWhoseListenBack
 
     auto* listenBack = main.findChild<TfrmListenBack*>();
     ASSERT_NE(listenBack, nullptr);
-    // The window comes at the take's end, while the mix is being made, and plays it once made.
+    // The window comes at the take's end and plays the mix while it is being made.
     QStringList seen;
     QObject::connect(&main.take(), &TakeController::voiceTakeMixing, [&] {
         seen << QStringLiteral("mixing shown:%1 playing:%2").arg(listenBack->isVisible()).arg(listenBack->session().playing());
@@ -120,7 +120,7 @@ TEST_F(VoiceUiServer, TheEntryChosenInTheDialogRecordsTheNextTakeWhoseListenBack
     EXPECT_EQ(Loopbacks(), 1);
     EXPECT_TRUE(sources.PanelVoiceSource->ButtonMeasureLatency->isEnabled());
     ASSERT_TRUE(SpinUntil([&] { return seen.size() == 2; }, 60000));
-    EXPECT_EQ(seen, (QStringList{"mixing shown:1 playing:0", "mixed playing:1"}));
+    EXPECT_EQ(seen, (QStringList{"mixing shown:1 playing:1", "mixed playing:1"}));
     EXPECT_TRUE(listenBack->isVisible());
     EXPECT_EQ(listenBack->session().output(), output);
     EXPECT_TRUE(listenBack->session().playing());
