@@ -237,16 +237,34 @@ bool WriteAll(int fd, const std::string& data)
 
 }  // namespace
 
+// The text of a file and its lines, which point into it.
+struct Snapshot::Parsed {
+    explicit Parsed(std::string fileText) : text(std::move(fileText)), lines(ParseLines(text)) {}
+    const std::string text;
+    const std::vector<Line> lines;
+};
+
+Snapshot::Snapshot(const std::string& path)
+{
+    std::string text;
+    if (ReadWholeFile(path, &text) == ReadResult::Ok) parsed_ = std::make_unique<const Parsed>(std::move(text));
+}
+
+Snapshot::~Snapshot() = default;
+
+std::string Snapshot::ReadString(const std::string& section, const std::string& key, const std::string& fallback) const
+{
+    if (!parsed_) return CutValue(fallback);
+    long found = FindKey(parsed_->lines, section, key);
+    if (found < 0) return CutValue(fallback);
+    const Line& l = parsed_->lines[static_cast<size_t>(found)];
+    return CutValue(Unquote(std::string_view(parsed_->text).substr(l.valueBegin, l.valueEnd - l.valueBegin)));
+}
+
 std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
                        const std::string& fallback)
 {
-    std::string text;
-    if (ReadWholeFile(path, &text) != ReadResult::Ok) return CutValue(fallback);
-    const std::vector<Line> lines = ParseLines(text);
-    long found = FindKey(lines, section, key);
-    if (found < 0) return CutValue(fallback);
-    const Line& l = lines[static_cast<size_t>(found)];
-    return CutValue(Unquote(std::string_view(text).substr(l.valueBegin, l.valueEnd - l.valueBegin)));
+    return Snapshot(path).ReadString(section, key, fallback);
 }
 
 int ReadInteger(const std::string& path, const std::string& section, const std::string& key,

@@ -4,6 +4,7 @@
 // 2047 bytes, "0x" integers; a write rewrites only its key and replaces the file
 // atomically. Files are UTF-8.
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -19,6 +20,24 @@ std::string ReadString(const std::string& path, const std::string& section, cons
 // anything else (empty, garbage) gives `fallback`.
 int ReadInteger(const std::string& path, const std::string& section, const std::string& key,
                 int fallback);
+
+// A file read once for many reads (a language file's hundreds of keys): each read answers
+// as ReadString would have when the file was read; a missing or unreadable file gives
+// every fallback. Later changes to the file are not seen.
+class Snapshot {
+public:
+    explicit Snapshot(const std::string& path);
+    ~Snapshot();
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+
+    [[nodiscard]] std::string ReadString(const std::string& section, const std::string& key,
+                                         const std::string& fallback) const;
+
+private:
+    struct Parsed;
+    std::unique_ptr<const Parsed> parsed_;  // null when the file could not be read
+};
 
 // Raised by WriteString when the file cannot be written: "Unable to write to <path>".
 class WriteError : public std::runtime_error {

@@ -101,13 +101,15 @@ void TLanguageLoader::SetCaption(QObject* target, const QString& text)
 
 void TLanguageLoader::ApplyLanguage(const std::string& path)
 {
+    // Read once: the keys are hundreds, the file is one.
+    const profile::Snapshot file(path);
     for (const language_keys::Key& key : language_keys::Keys()) {
-        const QString value = QString::fromStdString(profile::ReadString(path, key.section, key.key, ""));
+        const QString value = QString::fromStdString(file.ReadString(key.section, key.key, ""));
         texts_.insert(Slot(QLatin1String(key.section), QLatin1String(key.key)), value);
         Apply(key, value);
     }
     for (const language_keys::AddedKey& added : language_keys::AddedKeys()) {
-        const QString value = QString::fromStdString(profile::ReadString(path, added.section, added.key, added.english));
+        const QString value = QString::fromStdString(file.ReadString(added.section, added.key, added.english));
         texts_.insert(Slot(QLatin1String(added.section), QLatin1String(added.key)), value);
         QWidget* window = FindWindow(QLatin1String(added.section));
         if (!added.hintOf)
@@ -115,7 +117,7 @@ void TLanguageLoader::ApplyLanguage(const std::string& path)
         else if (auto* control = qobject_cast<QWidget*>(FindControl(window, QLatin1String(added.hintOf))))
             control->setToolTip(value);
     }
-    program_messages::Load(path);
+    program_messages::Load(file);
 }
 
 void TLanguageLoader::Apply(const language_keys::Key& key, const QString& value)

@@ -141,10 +141,10 @@ const char* EnglishOf(Id id)
     return kMessages[static_cast<size_t>(id)].english;
 }
 
-void Load(const std::string& languageFile)
+void Load(const profile::Snapshot& languageFile)
 {
     for (size_t i = 0; i < kCount; ++i)
-        Loaded()[i] = QString::fromStdString(profile::ReadString(languageFile, kSection, kMessages[i].key, kMessages[i].english));
+        Loaded()[i] = QString::fromStdString(languageFile.ReadString(kSection, kMessages[i].key, kMessages[i].english));
 }
 
 void Reset()

@@ -9,6 +9,10 @@
 #include <cstddef>
 #include <string>
 
+namespace profile {
+class Snapshot;
+}
+
 namespace program_messages {
 
 enum class Id {
@@ -99,7 +103,7 @@ inline constexpr const char* kSection = "messages";
 [[nodiscard]] const char* EnglishOf(Id id);
 
 // Reads every message of the language file; a missing file or key keeps the built-in text.
-void Load(const std::string& languageFile);
+void Load(const profile::Snapshot& languageFile);
 // Back to the built-in English texts.
 void Reset();
 

@@ -90,4 +90,21 @@ TEST(ProfileRead, GarbageFilesGiveDefaults)
     EXPECT_EQ(profile::ReadInteger(path, "skin", "skin", 10), 10);
 }
 
+TEST(ProfileRead, SnapshotAnswersAsTheFileWasWhenRead)
+{
+    TempFolder folder;
+    const std::string path = folder.Write("en.ini", "[frmMain]\nCaption = \"Chorvane\"\ncaption=second loses\n"
+                                                    "long=" + std::string(3000, 'a') + "\n[Messages]\nok=OK\n");
+    const profile::Snapshot file(path);
+    folder.Write("en.ini", "[frmMain]\ncaption=changed on disk\n");
+    EXPECT_EQ(file.ReadString("FRMMAIN", "caption", "d"), "Chorvane");
+    EXPECT_EQ(file.ReadString("frmMain", "long", "d"), std::string(2047, 'a'));
+    EXPECT_EQ(file.ReadString("messages", "OK", "d"), "OK");
+    EXPECT_EQ(file.ReadString("messages", "missing", "fallback"), "fallback");
+    EXPECT_EQ(profile::ReadString(path, "frmMain", "caption", "d"), "changed on disk");
+
+    const profile::Snapshot missing(folder.Path("nope.ini"));
+    EXPECT_EQ(missing.ReadString("frmMain", "caption", std::string(3000, 'f')), std::string(2047, 'f'));
+}
+
 }  // namespace
