@@ -7,6 +7,7 @@
 #include "Unit_common.h"
 #include "mixer_interfaces.h"
 #include "UnitSetting.h"
+#include "recorder_values.h"
 #include "Unit_common_directory.h"
 #include "UnitStereoMixer.h"
 #include "UnitAudioEditor.h"
@@ -16,6 +17,7 @@
 #include "UnitMainCommands.h"
 #include "UnitListenBack.h"
 #include "voice_source_panel.h"
+#include "language_loader.h"
 
 #include <QCoreApplication>
 #include <QPushButton>
@@ -36,19 +38,13 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
             programFolder, dataFolder.empty() ? TfrmCommon::DataFolderFor(executableFolder) : dataFolder);
     }
     frmMain_->SetPartners(frmDisplay_, frmLyric_.get(), frmCommon_.get(), mixers_.get());
-    // The settings dialog loads config.ini at creation and hands its values to the main window.
+    // The main window works with the values stored in config.ini; the settings dialog,
+    // made when it is first wanted, hands them over again at each show and on OK.
     TfrmMain* main = frmMain_.get();
-    frmSetting_ = new TfrmSetting(frmCommon_->ConfigPath(),
-                                  {[main](const recorder_settings::WorkingValues& v) { main->SetWorkingValues(v); },
-                                   [main](int32_t bytes) { main->SetBufferSize(bytes); }},
-                                  main);
-    frmSetting_->SetDefaultFolder([common = frmCommon_.get()] { return QString::fromStdString(common->DefaultOutputFolder()); });
-    QObject::connect(main, &TfrmMain::driverListsFilled, frmSetting_, &TfrmSetting::SetDriverList);
+    main->SetWorkingValues(recorder_settings::ToWorkingValues(recorder_settings::Read(frmCommon_->ConfigPath())));
     // The welcome dialog greets the user at the first paint, while config.ini asks for it.
     frmHelpDialog_ = new TfrmHelpDialog(*frmCommon_, main);
     QObject::connect(main, &TfrmMain::firstPainted, frmHelpDialog_, &TfrmHelpDialog::ShowAtStart);
-    frmDirectory_ = new TFrmDirectory(main);
-    frmSetting_->SetFolderChooser(frmDirectory_);
     // The recording source dialog: built at the first show, rebuilt when the settings
     // may have changed the mixer, released at close; each take records from its choice.
     TfrmCommon* common = frmCommon_.get();
@@ -67,7 +63,6 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
     QObject::connect(main, &TfrmMain::recordingSourceDialogRequested, sources, &QWidget::show);
     QObject::connect(main, &TfrmMain::sourceListWanted, sources, &TfrmStereoMixer::BuildSourceList);
     QObject::connect(main, &TfrmMain::sourceListReleased, sources, &TfrmStereoMixer::ReleaseSourceList);
-    QObject::connect(frmSetting_, &TfrmSetting::recordingSourcesOutdated, sources, &TfrmStereoMixer::BuildSourceList);
     QObject::connect(sources, &TfrmStereoMixer::statusMessage, main,
                      [main](const QString& text) { main->statusBar()->showMessage(text, 8000); });
     main->SetRecordingSource([sources] { return sources->SourceForTake(); });
@@ -100,12 +95,47 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
     TMainCommands::Windows commanded;
     commanded.main = main;
     commanded.singButton = main->ButtonRecord;
-    commanded.settings = frmSetting_;
+    commanded.settings = [this] { return &frmSetting(); };
     commanded.recordingSource = sources;
     commanded.display = frmDisplay_;
     commanded.showDisplay = [display = frmDisplay_] { display->ShowDisplay(); };
     commanded.clientArea = QSize(TfrmMain::kClientWidth, TfrmMain::kClientHeight);
     commands_ = new TMainCommands(std::move(commanded), *frmCommon_, *skinChoice_);
+}
+
+TfrmSetting& ProgramWindows::frmSetting()
+{
+    if (!frmSetting_) buildSettings();
+    return *frmSetting_;
+}
+
+TFrmDirectory& ProgramWindows::frmDirectory()
+{
+    if (!frmSetting_) buildSettings();
+    return *frmDirectory_;
+}
+
+void ProgramWindows::buildSettings()
+{
+    // Built when first wanted, so that the start neither makes nor styles a dialog that
+    // is not shown. Its load at creation hands over nothing: the main window has had
+    // those values since the start, and may have changed them since (the recording source).
+    TfrmMain* main = frmMain_.get();
+    auto* setting = new TfrmSetting(frmCommon_->ConfigPath(),
+                                    {[this, main](const recorder_settings::WorkingValues& v) {
+                                         if (frmSetting_) main->SetWorkingValues(v);
+                                     },
+                                     [main](int32_t bytes) { main->SetBufferSize(bytes); }},
+                                    main);
+    setting->SetDefaultFolder([common = frmCommon_.get()] { return QString::fromStdString(common->DefaultOutputFolder()); });
+    setting->SetDriverList(main->driverList());
+    QObject::connect(main, &TfrmMain::driverListsFilled, setting, &TfrmSetting::SetDriverList);
+    QObject::connect(setting, &TfrmSetting::recordingSourcesOutdated, frmStereoMixer_, &TfrmStereoMixer::BuildSourceList);
+    frmDirectory_ = new TFrmDirectory(main);
+    setting->SetFolderChooser(frmDirectory_);
+    main->Language().ApplyTo(setting);
+    main->Language().ApplyTo(frmDirectory_);
+    frmSetting_ = setting;
 }
 
 ProgramWindows::~ProgramWindows()

@@ -1,8 +1,8 @@
 #pragma once
 // The program's windows and shared objects, created in their fixed order and living
 // until the program ends: the main window, the display window, the lyric holder,
-// the shared services, the settings dialog, the welcome dialog, the folder chooser and
-// the mixer libraries.
+// the shared services, the welcome dialog and the mixer libraries; the settings dialog
+// and its folder chooser when they are first wanted.
 
 #include "mixer_interfaces.h"
 
@@ -37,23 +37,26 @@ public:
     TfrmDisplay& frmDisplay() { return *frmDisplay_; }
     TfrmLyric& frmLyric() { return *frmLyric_; }
     TfrmCommon& frmCommon() { return *frmCommon_; }
-    TfrmSetting& frmSetting() { return *frmSetting_; }
+    // The settings dialog and its folder chooser, made at the first call of either.
+    TfrmSetting& frmSetting();
     TfrmHelpDialog& frmHelpDialog() { return *frmHelpDialog_; }
-    TFrmDirectory& frmDirectory() { return *frmDirectory_; }
+    TFrmDirectory& frmDirectory();
     TfrmStereoMixer& frmStereoMixer() { return *frmStereoMixer_; }
     TfrmAudioEditor& frmAudioEditor() { return *frmAudioEditor_; }
     TSkinChoice& skinChoice() { return *skinChoice_; }
     TMainCommands& commands() { return *commands_; }
 
 private:
+    void buildSettings();
+
     std::unique_ptr<mixer::IMixerLibraries> mixers_;
     std::unique_ptr<TfrmMain> frmMain_;
     TfrmDisplay* frmDisplay_;  // child window of the main window
     std::unique_ptr<TfrmLyric> frmLyric_;
     std::unique_ptr<TfrmCommon> frmCommon_;
-    TfrmSetting* frmSetting_;      // child window of the main window
+    TfrmSetting* frmSetting_ = nullptr;      // child window of the main window, once made
     TfrmHelpDialog* frmHelpDialog_;  // child window of the main window
-    TFrmDirectory* frmDirectory_;  // child window of the main window
+    TFrmDirectory* frmDirectory_ = nullptr;  // child window of the main window, made with the settings
     TfrmStereoMixer* frmStereoMixer_;  // child window of the main window
     std::unique_ptr<TfrmAudioEditor> frmAudioEditor_;  // a window of its own
     TSkinChoice* skinChoice_;  // child of the main window

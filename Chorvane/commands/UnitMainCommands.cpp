@@ -143,10 +143,11 @@ void TMainCommands::run(const std::function<void()>& handler) const
 
 void TMainCommands::N2_1Click()
 {
-    if (!windows_.settings) return;
-    windows_.settings->show();
-    windows_.settings->raise();
-    windows_.settings->activateWindow();
+    QWidget* settings = windows_.settings ? windows_.settings() : nullptr;
+    if (!settings) return;
+    settings->show();
+    settings->raise();
+    settings->activateWindow();
 }
 
 void TMainCommands::N2_2Click()

@@ -30,7 +30,7 @@ public:
     struct Windows {
         QMainWindow* main = nullptr;             // gets the menu bar; holds ToolButton1 ... ToolButton8
         QAbstractButton* singButton = nullptr;   // ButtonRecord: starts or stops a take
-        QWidget* settings = nullptr;             // the settings dialog
+        std::function<QWidget*()> settings;      // the settings dialog, made at its first use
         QWidget* recordingSource = nullptr;      // the recording source dialog
         QWidget* display = nullptr;              // the display window
         std::function<void()> showDisplay;       // shows the display window where it belongs

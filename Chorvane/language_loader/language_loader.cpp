@@ -111,13 +111,30 @@ void TLanguageLoader::ApplyLanguage(const std::string& path)
     for (const language_keys::AddedKey& added : language_keys::AddedKeys()) {
         const QString value = QString::fromStdString(file.ReadString(added.section, added.key, added.english));
         texts_.insert(Slot(QLatin1String(added.section), QLatin1String(added.key)), value);
-        QWidget* window = FindWindow(QLatin1String(added.section));
-        if (!added.hintOf)
-            SetCaption(FindControl(window, QLatin1String(added.key)), value);
-        else if (auto* control = qobject_cast<QWidget*>(FindControl(window, QLatin1String(added.hintOf))))
-            control->setToolTip(value);
+        ApplyAdded(added, value);
     }
     program_messages::Load(file);
+    applied_ = true;
+}
+
+void TLanguageLoader::ApplyTo(const QWidget* window)
+{
+    if (!applied_ || !window) return;
+    for (const language_keys::Key& key : language_keys::Keys())
+        if (SameName(window, QLatin1String(key.section)))
+            Apply(key, texts_.value(Slot(QLatin1String(key.section), QLatin1String(key.key))));
+    for (const language_keys::AddedKey& added : language_keys::AddedKeys())
+        if (SameName(window, QLatin1String(added.section)))
+            ApplyAdded(added, texts_.value(Slot(QLatin1String(added.section), QLatin1String(added.key))));
+}
+
+void TLanguageLoader::ApplyAdded(const language_keys::AddedKey& added, const QString& value)
+{
+    QWidget* window = FindWindow(QLatin1String(added.section));
+    if (!added.hintOf)
+        SetCaption(FindControl(window, QLatin1String(added.key)), value);
+    else if (auto* control = qobject_cast<QWidget*>(FindControl(window, QLatin1String(added.hintOf))))
+        control->setToolTip(value);
 }
 
 void TLanguageLoader::Apply(const language_keys::Key& key, const QString& value)

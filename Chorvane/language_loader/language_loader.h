@@ -27,6 +27,10 @@ public:
     // are passed over without error.
     void ApplyLanguage(const std::string& path);
 
+    // Sets the texts read by the last ApplyLanguage in a window made after it; nothing
+    // before the first ApplyLanguage.
+    void ApplyTo(const QWidget* window);
+
     // The value read for a key (empty before ApplyLanguage, or when missing).
     [[nodiscard]] QString Text(const QString& section, const QString& key) const;
 
@@ -41,7 +45,9 @@ public:
 
 private:
     void Apply(const language_keys::Key& key, const QString& value);
+    void ApplyAdded(const language_keys::AddedKey& added, const QString& value);
 
     QList<QPointer<QWidget>> roots_;
     QHash<QString, QString> texts_;  // "section/key" in lower case -> value
+    bool applied_ = false;
 };

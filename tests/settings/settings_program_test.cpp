@@ -128,6 +128,28 @@ TEST_F(SettingsProgramTest, OkWith320KbpsAndAnotherFolderGivesA320KbpsTakeThere)
     EXPECT_TRUE(main.statusBar()->currentMessage().contains(take)) << main.statusBar()->currentMessage().toStdString();
 }
 
+TEST_F(SettingsProgramTest, TheStoredValuesReachTheMainWindowBeforeTheDialogIsMadeWhichKeepsLaterChanges)
+{
+    QDir().mkpath(programFolder_);
+    QFile config(programFolder_ + "/config.ini");
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("[wav]\nfrequency=8\nchannels=0\n[mp3]\nbitrate=13\n");
+    config.close();
+    TfrmMain& main = Start();
+    EXPECT_EQ(main.findChild<TfrmSetting*>(), nullptr);
+    const recorder_settings::WorkingValues& v = main.workingValues();
+    EXPECT_EQ(std::tuple(v.samplesPerSec, v.channels, v.mp3BitRate), std::tuple(48000, 1, 320));
+
+    // The recording source dialog changes the mixer; making the settings dialog keeps that.
+    recorder_settings::WorkingValues chosen = v;
+    chosen.mixerIndex = 3;
+    main.SetWorkingValues(chosen);
+    TfrmSetting& setting = windows_->frmSetting();
+    EXPECT_EQ(main.workingValues().mixerIndex, 3);
+    EXPECT_EQ(setting.ComboBoxDriver->count(), main.driverList().size());
+    EXPECT_EQ(setting.ComboBoxMP3BitRate->currentText(), "320Kbps");
+}
+
 TEST(RecordingsFolder, APortableFolderKeepsMySongsOthersUseTheMusicFolder)
 {
     QTemporaryDir dir;
