@@ -87,6 +87,8 @@ public:
     void FormShowAfterPaint();
     // True once the steps after the first paint have run (or stopped at an error).
     [[nodiscard]] bool firstShowFinished() const { return afterPaintDone_; }
+    // True once the window has been painted (firstPainted was emitted).
+    [[nodiscard]] bool firstPaintDone() const { return !firstPaint_; }
     void FillDriverLists();
     void PrepareMicrophone();
     void SelectStereoMix();

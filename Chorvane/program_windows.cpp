@@ -60,7 +60,15 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
         main);
     TfrmStereoMixer* sources = frmStereoMixer_;
     QObject::connect(main, &TfrmMain::driverListsFilled, sources, &TfrmStereoMixer::SetDriverList);
-    QObject::connect(main, &TfrmMain::recordingSourceDialogRequested, sources, &QWidget::show);
+    // At start the dialog opens over the main window once that is painted, so that the
+    // main window's first paint does not wait for the dialog's.
+    QObject::connect(main, &TfrmMain::recordingSourceDialogRequested, sources, [main, sources] {
+        if (main->firstPaintDone())
+            sources->show();
+        else
+            QObject::connect(main, &TfrmMain::firstPainted, sources, &QWidget::show,
+                             static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+    });
     QObject::connect(main, &TfrmMain::sourceListWanted, sources, &TfrmStereoMixer::BuildSourceList);
     QObject::connect(main, &TfrmMain::sourceListReleased, sources, &TfrmStereoMixer::ReleaseSourceList);
     QObject::connect(sources, &TfrmStereoMixer::statusMessage, main,

@@ -4,6 +4,7 @@
 #include "fake_mixers.h"
 #include "message_box.h"
 #include "program_windows.h"
+#include "UnitStereoMixer.h"
 
 #include <gtest/gtest.h>
 
@@ -94,4 +95,25 @@ TEST(MixerSteps, NewerMixerListsDefaultAndOnlyShowsTheSourceDialog)
     EXPECT_EQ(run.messages, QStringList{"source dialog"});
     run.windows->frmMain().close();
     EXPECT_TRUE(run.mixers->state.calls.empty());
+}
+
+TEST(MixerSteps, TheSourceDialogOpensAtStartOnceTheMainWindowIsPainted)
+{
+    QTemporaryDir folder;
+    message_box::SetSink([](const QString&) {});
+    ProgramWindows windows(std::make_unique<FakeMixerLibraries>(true), folder.path().toStdString());
+    QList<bool> dialogShownAtPaint;
+    QObject::connect(&windows.frmMain(), &TfrmMain::firstPainted,
+                     [&] { dialogShownAtPaint << windows.frmStereoMixer().isVisible(); });
+    windows.frmMain().show();
+    EXPECT_FALSE(windows.frmStereoMixer().isVisible());
+    EXPECT_TRUE(test_support::SpinUntil([&] { return windows.frmMain().firstShowFinished(); }, 5000));
+    EXPECT_EQ(dialogShownAtPaint, QList<bool>{false});
+    EXPECT_TRUE(windows.frmStereoMixer().isVisible());
+
+    // Asked for later (Options -> Recording Source), it opens at once.
+    windows.frmStereoMixer().hide();
+    emit windows.frmMain().recordingSourceDialogRequested();
+    EXPECT_TRUE(windows.frmStereoMixer().isVisible());
+    message_box::SetSink(nullptr);
 }
