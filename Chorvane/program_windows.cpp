@@ -61,13 +61,20 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
     TfrmStereoMixer* sources = frmStereoMixer_;
     QObject::connect(main, &TfrmMain::driverListsFilled, sources, &TfrmStereoMixer::SetDriverList);
     // At start the dialog opens over the main window once that is painted, so that the
-    // main window's first paint does not wait for the dialog's.
+    // main window's first paint does not wait for the dialog's; the keyboard stays with
+    // the main window, shown after the dialog as it used to be.
     QObject::connect(main, &TfrmMain::recordingSourceDialogRequested, sources, [main, sources] {
-        if (main->firstPaintDone())
+        if (main->firstPaintDone()) {
             sources->show();
-        else
-            QObject::connect(main, &TfrmMain::firstPainted, sources, &QWidget::show,
-                             static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+            return;
+        }
+        QObject::connect(
+            main, &TfrmMain::firstPainted, sources,
+            [main, sources] {
+                sources->show();
+                main->activateWindow();
+            },
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
     });
     QObject::connect(main, &TfrmMain::sourceListWanted, sources, &TfrmStereoMixer::BuildSourceList);
     QObject::connect(main, &TfrmMain::sourceListReleased, sources, &TfrmStereoMixer::ReleaseSourceList);

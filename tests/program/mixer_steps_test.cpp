@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -110,6 +111,8 @@ TEST(MixerSteps, TheSourceDialogOpensAtStartOnceTheMainWindowIsPainted)
     EXPECT_TRUE(test_support::SpinUntil([&] { return windows.frmMain().firstShowFinished(); }, 5000));
     EXPECT_EQ(dialogShownAtPaint, QList<bool>{false});
     EXPECT_TRUE(windows.frmStereoMixer().isVisible());
+    EXPECT_TRUE(test_support::SpinUntil([&] { return QApplication::activeWindow() == &windows.frmMain(); }, 2000))
+        << "the keyboard stays with the main window";
 
     // Asked for later (Options -> Recording Source), it opens at once.
     windows.frmStereoMixer().hide();
