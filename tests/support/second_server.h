@@ -2,7 +2,9 @@
 // A second private sound server, for tests that kill or freeze a server: the suite's
 // own server stays untouched. While the object lives, this process's PULSE_SERVER
 // names the second server, so components that connect afterwards use it.
-// The including target defines CHORVANE_SOURCE_DIR (the script lives there).
+// The including target defines CHORVANE_SOURCE_DIR (the scripts live there). The server
+// is a PulseAudio daemon, or whatever CHORVANE_SERVER_SCRIPT starts (for example
+// scripts/pipewire-private, the same interface on PipeWire).
 
 #include <QProcess>
 #include <QStringList>
@@ -52,9 +54,22 @@ inline int RunServerScript(const QString& script, const QStringList& args)
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-// The process id of the daemon listening on `socket` (we started it; it daemonized).
-inline pid_t DaemonPid(const std::string& socket)
+// The script that starts and stops a private server.
+inline QString ServerScript()
 {
+    const QString chosen = qEnvironmentVariable("CHORVANE_SERVER_SCRIPT");
+    if (chosen.isEmpty()) return QStringLiteral(CHORVANE_SOURCE_DIR "/scripts/pulse-private");
+    return chosen.startsWith('/') ? chosen : QStringLiteral(CHORVANE_SOURCE_DIR "/") + chosen;
+}
+
+// The process id of the server listening on `socket` in `folder` (we started it): the one
+// its script wrote down, or the PulseAudio daemon that names the socket.
+inline pid_t DaemonPid(const std::string& folder, const std::string& socket)
+{
+    if (std::ifstream written(folder + "/server.pid"); written) {
+        long pid = 0;
+        if (written >> pid) return static_cast<pid_t>(pid);
+    }
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         const std::string name = entry.path().filename();
         if (name.find_first_not_of("0123456789") != std::string::npos) continue;
@@ -70,7 +85,7 @@ inline pid_t DaemonPid(const std::string& socket)
 class SecondServer {
 public:
     SecondServer()
-        : script_(QStringLiteral(CHORVANE_SOURCE_DIR "/scripts/pulse-private")),
+        : script_(ServerScript()),
           folder_(dir_.filePath("pulse")),
           socket_(folder_.toStdString() + "/native")
     {
@@ -87,7 +102,7 @@ public:
     SecondServer& operator=(const SecondServer&) = delete;
 
     [[nodiscard]] bool started() const { return started_; }
-    [[nodiscard]] pid_t pid() const { return DaemonPid(socket_); }
+    [[nodiscard]] pid_t pid() const { return DaemonPid(folder(), socket_); }
     [[nodiscard]] const std::string& socket() const { return socket_; }
     [[nodiscard]] std::string folder() const { return folder_.toStdString(); }
 
