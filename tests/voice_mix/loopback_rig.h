@@ -21,6 +21,11 @@ public:
             "pactl load-module module-loopback source=spk.monitor sink=micbus latency_msec=%1 "
             "source_dont_move=true sink_dont_move=true >/dev/null && "
             "pactl set-default-sink spk").arg(latencyMs));
+        // A fresh null sink renders in long blocks until a client asks for a short
+        // latency, so its monitor may deliver nothing for a second or two: wait until
+        // the microphone delivers a tenth of a second at a take's latency.
+        ready_ = ready_ && media_tools::Run(QStringLiteral(
+            "timeout 10 parec --device=mic --latency-msec=20 --raw | head -c 17640 >/dev/null"));
     }
     [[nodiscard]] bool ready() const { return ready_; }
     [[nodiscard]] test_support::SecondServer& server() { return server_; }
