@@ -1,5 +1,6 @@
 #include "sound_decoder.h"
 
+#include "gst_process_setup.h"
 #include "gst_setup.h"
 #include "mediagraph_owners.h"
 
@@ -10,17 +11,13 @@
 #include <sys/stat.h>
 
 #include <memory>
-#include <mutex>
 #include <optional>
 
 namespace editor_control {
 
 void EnsureGstreamer()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (!gst_is_initialized()) gst_init(nullptr, nullptr);
-    });
+    mediagraph::InitializeGstreamer();
 }
 
 namespace {

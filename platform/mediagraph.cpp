@@ -1,5 +1,6 @@
 #include "mediagraph.h"
 
+#include "gst_process_setup.h"
 #include "mediagraph_audio.h"
 #include "mediagraph_errors.h"
 #include "mediagraph_owners.h"
@@ -447,10 +448,7 @@ void FilterGraph::onBusMessage(GstMessage* message)
 
 void EnsureInitialized()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (!gst_is_initialized()) gst_init(nullptr, nullptr);
-    });
+    InitializeGstreamer();
 }
 
 HRESULT CreateFilterGraph(std::shared_ptr<GraphBuilder>* graph)
