@@ -93,14 +93,25 @@ ProgramWindows::ProgramWindows(std::unique_ptr<mixer::IMixerLibraries> mixers, c
         RunHandler(editor, [editor, &path] { editor->OpenInEditor(path); });
     });
     // The listen-back window from the end of a take with the source "Voice and accompaniment"
-    // (its mix being made, then played); a new take silences it.
-    auto* listenBack = new TfrmListenBack(main);
-    QObject::connect(&main->take(), &TakeController::voiceTakeMixing, listenBack, &TfrmListenBack::ShowMixing);
-    QObject::connect(&main->take(), &TakeController::voiceMixProgress, listenBack, &TfrmListenBack::MixProgress);
-    QObject::connect(&main->take(), &TakeController::voiceTakeMixed, listenBack, &TfrmListenBack::ListenTo);
-    QObject::connect(&main->take(), &TakeController::voiceTakeNotMixed, listenBack, &TfrmListenBack::MixFailed);
-    QObject::connect(&main->take(), &TakeController::stateChanged, listenBack, [listenBack](bool running) {
-        if (running) listenBack->StopPlaying();
+    // (its mix being made, then played), made when a take's mix first starts; a new take
+    // silences it.
+    TakeController* take = &main->take();
+    QObject::connect(take, &TakeController::voiceTakeMixing, main,
+                     [this](const QString& output, std::shared_ptr<const voice_mix::MixStream> stream) {
+                         listenBack().ShowMixing(output, std::move(stream));
+                     });
+    QObject::connect(take, &TakeController::voiceMixProgress, main, [this](double fraction) {
+        if (listenBack_) listenBack_->MixProgress(fraction);
+    });
+    QObject::connect(take, &TakeController::voiceTakeMixed, main,
+                     [this](const QString& output, const QString& voicePath, const voice_mix::MixSettings& settings) {
+                         listenBack().ListenTo(output, voicePath, settings);
+                     });
+    QObject::connect(take, &TakeController::voiceTakeNotMixed, main, [this] {
+        if (listenBack_) listenBack_->MixFailed();
+    });
+    QObject::connect(take, &TakeController::stateChanged, main, [this](bool running) {
+        if (running && listenBack_) listenBack_->StopPlaying();
     });
     QObject::connect(&main->take(), &TakeController::stateChanged, sources->PanelVoiceSource,
                      &TVoiceSourcePanel::SetTakeRunning);
@@ -128,6 +139,15 @@ TFrmDirectory& ProgramWindows::frmDirectory()
 {
     if (!frmSetting_) buildSettings();
     return *frmDirectory_;
+}
+
+TfrmListenBack& ProgramWindows::listenBack()
+{
+    if (!listenBack_) {
+        listenBack_ = new TfrmListenBack(frmMain_.get());
+        frmMain_->Language().ApplyTo(listenBack_);
+    }
+    return *listenBack_;
 }
 
 void ProgramWindows::buildSettings()

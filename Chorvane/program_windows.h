@@ -1,8 +1,8 @@
 #pragma once
 // The program's windows and shared objects, created in their fixed order and living
 // until the program ends: the main window, the display window, the lyric holder,
-// the shared services, the welcome dialog and the mixer libraries; the settings dialog
-// and its folder chooser when they are first wanted.
+// the shared services, the welcome dialog and the mixer libraries; the settings dialog,
+// its folder chooser and the listen-back window when they are first wanted.
 
 #include "mixer_interfaces.h"
 
@@ -18,6 +18,7 @@ class TfrmHelpDialog;
 class TFrmDirectory;
 class TfrmStereoMixer;
 class TfrmAudioEditor;
+class TfrmListenBack;
 class TSkinChoice;
 class TMainCommands;
 
@@ -48,6 +49,8 @@ public:
 
 private:
     void buildSettings();
+    // The listen-back window, made when a take's mix first starts.
+    TfrmListenBack& listenBack();
 
     std::unique_ptr<mixer::IMixerLibraries> mixers_;
     std::unique_ptr<TfrmMain> frmMain_;
@@ -59,6 +62,7 @@ private:
     TFrmDirectory* frmDirectory_ = nullptr;  // child window of the main window, made with the settings
     TfrmStereoMixer* frmStereoMixer_;  // child window of the main window
     std::unique_ptr<TfrmAudioEditor> frmAudioEditor_;  // a window of its own
+    TfrmListenBack* listenBack_ = nullptr;  // child window of the main window, once made
     TSkinChoice* skinChoice_;  // child of the main window
     TMainCommands* commands_;  // child of the main window
 };
