@@ -37,8 +37,9 @@ inline void PreferMpg123ForMp3()
     gst_object_unref(mpg123);
 }
 
-// Initialises GStreamer unless something else already has, and makes the decoder choice,
-// once per process; later calls do nothing. Thread-safe.
+// Initialises GStreamer unless something else already has, and makes the decoder choice.
+// Thread-safe. Each shared library that calls it keeps its own once-flag (the symbols are
+// hidden), so a process may run it more than once: both steps leave a done set-up as it is.
 inline void InitializeGstreamer()
 {
     static std::once_flag once;
